@@ -1,0 +1,75 @@
+#ifndef PORTIVA_APP_APP_DATA_H
+#define PORTIVA_APP_APP_DATA_H
+
+#include <wx/event.h>
+#include <wx/thread.h>
+
+#include "device/device_context.h"
+#include "pod_device_service.h"
+#include "window/public_list_view_copy.h"
+
+// Everything the GUI thread and the workers share. Lock order: a thumbnail
+// begin or end lock before its count lock, a count lock before the device
+// list lock; nobody holds two pairs' mutexes while waiting.
+class AppData {
+ public:
+  static bool Init();
+
+  static PodDeviceService* device_service_;
+  static PublicListViewCopy public_list_view_copy_;
+  static CurrentDeviceList current_device_list_;
+
+  static wxMutex current_device_list_lock_;
+
+  static wxMutex load_camera_roll_picture_count_lock_;
+  static int load_camera_roll_picture_count_;
+  static wxMutex load_camera_roll_picture_begin_lock_;
+  static wxCondition load_camera_roll_picture_begin_cond_;
+  static wxMutex load_camera_roll_picture_end_lock_;
+  static wxCondition load_camera_roll_picture_end_cond_;
+
+  static wxMutex load_photo_picture_count_lock_;
+  static int load_photo_picture_count_;
+  static wxMutex load_photo_picture_begin_lock_;
+  static wxCondition load_photo_picture_begin_cond_;
+  static wxMutex load_photo_picture_end_lock_;
+  static wxCondition load_photo_picture_end_cond_;
+
+  static wxMutex stop_export_device_file_lock_;
+  static bool stop_export_device_file_;
+
+  static wxMutex update_current_export_file_lock_;
+  static wxCondition update_current_export_file_cond_;
+  static wxMutex update_current_progress_step_lock_;
+  static wxCondition update_current_progress_step_cond_;
+  static wxMutex export_complete_lock_;
+  static wxCondition export_complete_cond_;
+};
+
+// Worker side of a hand-shake: queues the event to the target and blocks
+// until the GUI handler has answered. With no target there is nobody to
+// answer, so the event is dropped and the call returns false at once.
+bool AskGuiAndWait(wxMutex& lock, wxCondition& cond, wxEvtHandler* target,
+                   wxThreadEvent* event);
+
+// GUI side of a hand-shake: holds the pair's mutex for the handler's scope
+// and signals when the scope ends, so that every path of the handler
+// answers the waiting worker.
+class HandshakeReply {
+ public:
+  enum Order { kSignalThenUnlock, kUnlockThenSignal };
+
+  HandshakeReply(wxMutex& lock, wxCondition& cond,
+                 Order order = kSignalThenUnlock);
+  ~HandshakeReply();
+
+  HandshakeReply(const HandshakeReply&) = delete;
+  HandshakeReply& operator=(const HandshakeReply&) = delete;
+
+ private:
+  wxMutex& lock_;
+  wxCondition& cond_;
+  Order order_;
+};
+
+#endif

@@ -1,0 +1,3 @@
+#include "app/transfer_app.h"
+
+wxIMPLEMENT_WXWIN_MAIN

@@ -1,0 +1,43 @@
+#include "app/transfer_app.h"
+
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
+#include <wx/image.h>
+#include <wx/log.h>
+
+#include "app/app_data.h"
+#include "app/zl_app_path.h"
+#include "settings/option_data.h"
+#include "window/transfer_frame.h"
+
+wxIMPLEMENT_APP_NO_MAIN(TransferApp);
+
+wxString TransferApp::GetWindowTitle() {
+  wxString title = kProductAlias;
+  title.Replace("+", " ");
+  return title;
+}
+
+bool TransferApp::InitBeforeFrame() {
+  wxFileSystem::AddHandler(new wxArchiveFSHandler);
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+    wxImage::AddHandler(new wxPNGHandler);
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_JPEG))
+    wxImage::AddHandler(new wxJPEGHandler);
+
+  if (!OptionData::Init()) return false;
+  if (!AppData::Init()) return false;
+
+  wxLog::SetLogLevel(0);
+  return true;
+}
+
+bool TransferApp::OnInit() {
+  if (!wxApp::OnInit()) return false;
+  if (!InitBeforeFrame()) return false;
+
+  frame_ = new TransferFrame(nullptr, wxID_ANY, GetWindowTitle(),
+                             wxDefaultPosition, wxDefaultSize);
+  frame_->Show(true);
+  return true;
+}

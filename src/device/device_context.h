@@ -1,0 +1,39 @@
+#ifndef PORTIVA_DEVICE_DEVICE_CONTEXT_H
+#define PORTIVA_DEVICE_DEVICE_CONTEXT_H
+
+#include <plist/plist.h>
+#include <wx/string.h>
+
+class Device;
+
+// One opened device. The record never frees its device or nodes: the next
+// detection does (copies of it live in the device selection box).
+struct DeviceContext {
+  bool valid = false;
+  Device* device = nullptr;
+  wxString id;
+  wxString type;
+  wxString name;
+  plist_t info = nullptr;
+  plist_t music_list = nullptr;
+  plist_t movie_list = nullptr;
+  plist_t tv_show_list = nullptr;
+  plist_t podcast_list = nullptr;
+  plist_t audiobook_list = nullptr;
+  plist_t book_list = nullptr;
+  plist_t ringtone_list = nullptr;
+  plist_t playlist_list = nullptr;
+  plist_t voice_memo_list = nullptr;
+  plist_t camera_roll_list = nullptr;
+  plist_t photo_list = nullptr;
+};
+
+const int kMaxDeviceCount = 10;
+
+struct CurrentDeviceList {
+  DeviceContext device_contexts[kMaxDeviceCount];
+  int current_index = 0;
+  int device_count = 0;
+};
+
+#endif

@@ -1,0 +1,168 @@
+#include "device/do_detect_device.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/intl.h>
+
+#include <cstdlib>
+
+#include "app/app_data.h"
+#include "app/trace.h"
+#include "app/zl_app_path.h"
+#include "device/communication.h"
+#include "device/device_record.h"
+
+namespace {
+
+void AppendFirst(wxString* message, const char* text) {
+  if (message && message->empty()) *message = text;
+}
+
+// The eleven lists in the order they are fetched.
+struct ListFetch {
+  plist_t DeviceContext::*field;
+  plist_t (Device::*fetch)(unsigned int, unsigned int);
+};
+
+const ListFetch kListFetches[] = {
+    {&DeviceContext::music_list, &Device::GetMusicList},
+    {&DeviceContext::movie_list, &Device::GetMovieList},
+    {&DeviceContext::tv_show_list, &Device::GetTVShowList},
+    {&DeviceContext::podcast_list, &Device::GetPodcastList},
+    {&DeviceContext::audiobook_list, &Device::GetAudiobookList},
+    {&DeviceContext::book_list, &Device::GetBookList},
+    {&DeviceContext::ringtone_list, &Device::GetRingtoneList},
+    {&DeviceContext::playlist_list, &Device::GetPlaylistList},
+    {&DeviceContext::voice_memo_list, &Device::GetVoiceMemoList},
+    {&DeviceContext::camera_roll_list, &Device::GetCameraRollList},
+    {&DeviceContext::photo_list, &Device::GetPhotoList},
+};
+
+void FreeNodes(DeviceContext* context) {
+  if (context->info) plist_free(context->info);
+  context->info = nullptr;
+  for (const ListFetch& list : kListFetches) {
+    if (context->*list.field) plist_free(context->*list.field);
+    context->*list.field = nullptr;
+  }
+}
+
+}  // namespace
+
+wxString SafeDirectoryName(const wxString& id) {
+  wxScopedCharBuffer utf8 = id.utf8_str();
+  wxString name;
+  for (size_t i = 0; i < utf8.length(); ++i) {
+    unsigned char c = static_cast<unsigned char>(utf8.data()[i]);
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                 (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+    if (plain)
+      name += wxUniChar(c);
+    else
+      name += wxString::Format("%%%02X", c);
+  }
+  // A bare "%" cannot come out of the escaping above, nor can "%2E".
+  if (name.empty()) return "%";
+  if (name == ".") return "%2E";
+  if (name == "..") return "%2E%2E";
+  return name;
+}
+
+int DoInitDevice(DeviceContext* context, wxString* message) {
+  if (context->type == "path") return 0;
+
+  wxString work_dir =
+      ZLAppPath::GetTemporaryDir() + "/" + SafeDirectoryName(context->id);
+  if (wxDirExists(work_dir)) wxFileName::Rmdir(work_dir, wxPATH_RMDIR_RECURSIVE);
+  else if (wxFileExists(work_dir)) wxRemoveFile(work_dir);
+  wxMkdir(work_dir, 0777);
+  wxString database_dir = work_dir + "/database";
+  wxMkdir(database_dir, 0777);
+  Trace("......Init dir: " + database_dir);
+
+  int status = context->device
+                   ? context->device->Init(database_dir.utf8_str())
+                   : POD_STATUS_FAILED;
+  switch (status) {
+    case 0:
+      return 0;
+    case 3:
+      AppendFirst(message, "No device detected, try to connect it.");
+      context->valid = false;
+      return 3;
+    case 4:
+      AppendFirst(message, "Device is protected by passcode,unlock it first.");
+      context->valid = false;
+      return 4;
+    default:
+      AppendFirst(message, "Device connect failed.");
+      context->valid = false;
+      return 1;
+  }
+}
+
+void OpenDeviceEntry(plist_t entry, DeviceContext* context, wxString* message) {
+  wxString value = record::String(entry, "value");
+  wxString type = record::String(entry, "type");
+  Trace("id_str: " + value);
+  Trace("type_str: " + type);
+  context->id = value;
+  context->type = type;
+  context->device = DeviceService(AppData::device_service_)
+                        .CreateDevice(value.utf8_str(), type.utf8_str());
+  context->valid = true;
+  if (DoInitDevice(context, message) != 0) return;
+  if (!context->device) {
+    // No handle means nothing to read from; treat it like a failed opening.
+    AppendFirst(message, "Device connect failed.");
+    context->valid = false;
+    return;
+  }
+
+  context->info = context->device->GetInfo();
+  context->name = record::Has(context->info, "DeviceName")
+                      ? record::String(context->info, "DeviceName")
+                      : wxGetTranslation("Unknown Device");
+  for (const ListFetch& list : kListFetches)
+    context->*list.field = (context->device->*list.fetch)(0, 0);
+}
+
+wxString DetectDevices() {
+  {
+    wxMutexLocker lock(AppData::load_camera_roll_picture_count_lock_);
+    ++AppData::load_camera_roll_picture_count_;
+  }
+  {
+    wxMutexLocker lock(AppData::load_photo_picture_count_lock_);
+    ++AppData::load_photo_picture_count_;
+  }
+
+  wxString warning;
+  wxMutexLocker lock(AppData::current_device_list_lock_);
+  CurrentDeviceList& list = AppData::current_device_list_;
+  DeviceService service(AppData::device_service_);
+  for (int i = 0; i < list.device_count; ++i) {
+    DeviceContext& context = list.device_contexts[i];
+    service.FreeDevice(context.device);
+    context.device = nullptr;
+    // Invalid records never got nodes; freeing them anyway is harmless and
+    // keeps a half-filled record from leaking.
+    FreeNodes(&context);
+  }
+  list.device_count = 0;
+  list.current_index = 0;
+
+  plist_t entries = service.GetDeviceList();
+  uint32_t count = record::ArraySize(entries);
+  // The table holds ten devices; later entries are left out.
+  if (count > static_cast<uint32_t>(kMaxDeviceCount)) count = kMaxDeviceCount;
+  list.device_count = static_cast<int>(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    DeviceContext& context = list.device_contexts[i];
+    context.valid = false;
+    context.name.clear();
+    OpenDeviceEntry(record::ArrayItem(entries, i), &context, &warning);
+  }
+  if (entries) plist_free(entries);
+  return warning;
+}

@@ -1,0 +1,116 @@
+#include "settings/option_data.h"
+
+#include <glib.h>
+#include <plist/plist.h>
+#include <wx/filefn.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/zl_app_path.h"
+
+OptionConfig OptionData::data_;
+
+const char kSelectFolderKey[] = "select-folder";
+const char kShowFinishedKey[] = "show-finished";
+
+// In the order of the options file.
+const OptionFolder kOptionFolders[] = {
+    {&OptionConfig::music_path, "music-path", "/Music"},
+    {&OptionConfig::movie_path, "movie-path", "/Movies"},
+    {&OptionConfig::tv_show_path, "tv-show-path", "/TV Shows"},
+    {&OptionConfig::podcast_path, "podcast-path", "/Podcasts"},
+    {&OptionConfig::audiobook_path, "audiobook-path", "/Audiobooks"},
+    {&OptionConfig::book_path, "book-path", "/Books"},
+    {&OptionConfig::ringtone_path, "ringtone-path", "/Ringtones"},
+    {&OptionConfig::playlist_path, "playlist-path", "/Playlists"},
+    {&OptionConfig::voice_memo_path, "voice-memo-path", "/Voice Memos"},
+    {&OptionConfig::camera_roll_path, "camera-roll-path", "/Camera Roll"},
+    {&OptionConfig::photo_path, "photo-path", "/Photos"},
+};
+const size_t kOptionFolderCount =
+    sizeof(kOptionFolders) / sizeof(kOptionFolders[0]);
+
+bool OptionData::Init() {
+  SetOptionConfigDefault();
+  FillOptionConfigFromFile();
+  return true;
+}
+
+void OptionData::SetOptionConfigDefault() {
+  data_.select_folder = true;
+  data_.show_finished = true;
+  for (size_t i = 0; i < kOptionFolderCount; ++i) {
+    wxString folder = ZLAppPath::GetDataDir() + kOptionFolders[i].default_name;
+    data_.*kOptionFolders[i].field = folder;
+    if (!wxDirExists(folder)) wxMkdir(folder, 0777);
+  }
+}
+
+namespace {
+void ReadFlag(plist_t dict, const char* key, bool* flag) {
+  plist_t node = plist_dict_get_item(dict, key);
+  if (!node || plist_get_node_type(node) != PLIST_BOOLEAN) return;
+  uint8_t value = 0;
+  plist_get_bool_val(node, &value);
+  *flag = value != 0;
+}
+
+wxString ReadText(plist_t dict, const char* key) {
+  plist_t node = plist_dict_get_item(dict, key);
+  if (!node || plist_get_node_type(node) != PLIST_STRING) return wxString();
+  char* value = nullptr;
+  plist_get_string_val(node, &value);
+  wxString text = value ? wxString::FromUTF8(value) : wxString();
+  free(value);
+  return text;
+}
+}  // namespace
+
+void OptionData::FillOptionConfigFromFile() {
+  const std::string path = ZLAppPath::GetOptionsFilePath().utf8_string();
+  if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return;
+
+  gchar* contents = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) return;
+  plist_t root = nullptr;
+  plist_from_xml(contents, static_cast<uint32_t>(length), &root);
+  g_free(contents);
+  if (!root) return;
+
+  // A top level that is no dictionary reads as one without keys.
+  plist_t dict = plist_get_node_type(root) == PLIST_DICT ? root : nullptr;
+  if (dict) {
+    ReadFlag(dict, kSelectFolderKey, &data_.select_folder);
+    ReadFlag(dict, kShowFinishedKey, &data_.show_finished);
+  }
+  for (size_t i = 0; i < kOptionFolderCount; ++i)
+    data_.*kOptionFolders[i].field =
+        dict ? ReadText(dict, kOptionFolders[i].key) : wxString();
+  plist_free(root);
+}
+
+void OptionData::SaveOptionConfigToFile() {
+  plist_t dict = plist_new_dict();
+  plist_dict_set_item(dict, kSelectFolderKey,
+                      plist_new_bool(data_.select_folder));
+  plist_dict_set_item(dict, kShowFinishedKey,
+                      plist_new_bool(data_.show_finished));
+  for (size_t i = 0; i < kOptionFolderCount; ++i) {
+    wxScopedCharBuffer value = (data_.*kOptionFolders[i].field).utf8_str();
+    plist_dict_set_item(dict, kOptionFolders[i].key,
+                        plist_new_string(value.data()));
+  }
+  char* xml = nullptr;
+  uint32_t length = 0;
+  plist_to_xml(dict, &xml, &length);
+  plist_free(dict);
+  if (!xml) return;
+
+  const std::string path = ZLAppPath::GetOptionsFilePath().utf8_string();
+  // Written to a temporary file and renamed, so a failed write never leaves
+  // a truncated options file behind.
+  g_file_set_contents(path.c_str(), xml, length, nullptr);
+  free(xml);
+}

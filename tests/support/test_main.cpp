@@ -1,0 +1,57 @@
+// Test entry: isolates HOME and the XDG folders in a temporary directory,
+// starts the toolkit as the program would (its first argument pointing at
+// the program in the build's install tree) and keeps a GUI event loop
+// active, so that tests can create windows and exchange events.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/image.h>
+#include <wx/init.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/transfer_app.h"
+#include "test_support.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+
+  std::string home = testsupport::MakeTempDir("home");
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
+  unsetenv("PORTIVA_DEVICE_IMAGES");
+
+  std::string program = testsupport::BuildRoot() + "/bin/portiva";
+  std::vector<char*> args;
+  args.push_back(const_cast<char*>(program.c_str()));
+  int wx_argc = 1;
+  args.push_back(nullptr);
+  // The program's own application object, so that wxGetApp() and its
+  // window registry work in tests.
+  wxApp::SetInstance(new TransferApp);
+  if (!wxEntryStart(wx_argc, args.data())) {
+    fprintf(stderr, "cannot start the toolkit (is there a display?)\n");
+    return 1;
+  }
+  // What the toolkit's own start-up does before OnInit; the program's
+  // OnInit itself is left to the tests that want it.
+  wxTheApp->OnInitGui();
+  wxInitAllImageHandlers();
+  int result;
+  {
+    wxGUIEventLoop loop;
+    wxEventLoopActivator activate(&loop);
+    result = RUN_ALL_TESTS();
+  }
+  // Windows still alive belong to the toolkit; leave without tearing down
+  // so a test's left-over window cannot crash the exit.
+  testsupport::RemoveTempDirs();
+  fflush(stdout);
+  fflush(stderr);
+  _exit(result);
+}
