@@ -27,8 +27,10 @@ extern "C" {
 #define POD_EXPORT_IN_PROGRESS 0
 #define POD_EXPORT_FINISHED 1
 
-/* Progress of one file. Returning -1 aborts the copy, 0 lets it go on.
- * The user pointer is always null. */
+/* Progress of one file: called after every chunk with state 0, then once
+ * with (total, total, 1) when the file is complete. Returning -1 during the
+ * copy aborts it, 0 lets it go on; the answer to the final report is not
+ * used. The user pointer is always null. */
 typedef int (*PodExportCallback)(uint64_t total, uint64_t done, uint8_t state,
                                  void* user);
 
@@ -40,8 +42,13 @@ struct PodDevice {
   int (*GetLibraryVersion)(PodDevice* self);
   int (*IsConnected)(PodDevice* self);
 
+  /* Opens the device; a POD_STATUS_ code or another failure. A device of
+   * type "path" is used without it. */
   int (*Init)(PodDevice* self, const char* work_directory);
+  /* Null before the device is open or when it reports no information. */
   plist_t (*GetInfo)(PodDevice* self);
+  /* Copies one file to local_path, which it creates: an existing file is
+   * never replaced. 0 on success; on failure or abort no file is left. */
   int (*ExportFile)(PodDevice* self, const char* device_path,
                     const char* local_path, PodExportCallback callback);
 
@@ -49,6 +56,9 @@ struct PodDevice {
   int (*ImportFile)(PodDevice* self, const char* local_path,
                     const char* device_path, PodExportCallback callback);
 
+  /* Copies a folder tree into local_directory, created unless it is already
+   * a folder; files in it are never replaced. 0 on success; on failure what
+   * the call created is removed again. */
   int (*ExportDirectory)(PodDevice* self, const char* device_path,
                          const char* local_directory);
 
@@ -56,7 +66,8 @@ struct PodDevice {
   int (*DeleteFile)(PodDevice* self, const char* device_path);
   uint64_t (*GetFreeSpace)(PodDevice* self);
 
-  /* The lists; both arguments are always 0. */
+  /* The lists, null when the device has none of that kind; both arguments
+   * are always 0. */
   plist_t (*GetMusicList)(PodDevice* self, unsigned int a, unsigned int b);
   plist_t (*GetPlaylistList)(PodDevice* self, unsigned int a, unsigned int b);
   plist_t (*GetMovieList)(PodDevice* self, unsigned int a, unsigned int b);
@@ -74,7 +85,8 @@ typedef struct PodDeviceService {
   /* Array of dictionaries with the string keys "type" and "value". */
   plist_t (*GetDeviceList)(void);
   PodDevice* (*CreateDevice)(const char* value, const char* type);
-  /* Null is allowed. */
+  /* Null is allowed. A call of the device still running on another thread
+   * keeps it until that call returns; an export then stops and fails. */
   void (*FreeDevice)(PodDevice* device);
 } PodDeviceService;
 
