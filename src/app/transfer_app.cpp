@@ -6,6 +6,8 @@
 #include <wx/log.h>
 
 #include "app/app_data.h"
+#include "app/app_util.h"
+#include "common/domain_face.h"
 #include "app/zl_app_path.h"
 #include "settings/option_data.h"
 #include "window/transfer_frame.h"
@@ -27,6 +29,9 @@ bool TransferApp::InitBeforeFrame() {
 
   if (!OptionData::Init()) return false;
   if (!AppData::Init()) return false;
+
+  // A missing or broken face file only costs the theme's colours.
+  DomainFace::LoadFace(AppUtil::getInstallDirectory() + "/Themes/face.xml");
 
   wxLog::SetLogLevel(0);
   return true;

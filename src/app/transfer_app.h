@@ -55,7 +55,7 @@ class TransferApp : public wxApp {
   wxProgressDialog* progress_dialog_ = nullptr;
   wxMenu* edit_menu_ = nullptr;
 
-  // Steps 2 to 8 of start-up: everything before the main frame.
+  // Start-up up to the main frame: handlers, options, shared state, face.
   bool InitBeforeFrame();
 
   // "Portiva" with every "+" turned into a blank.

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
 #include <wx/image.h>
 #include <wx/init.h>
 
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
   // OnInit itself is left to the tests that want it.
   wxTheApp->OnInitGui();
   wxInitAllImageHandlers();
+  // As start-up does, so that theme pictures load from the archive.
+  wxFileSystem::AddHandler(new wxArchiveFSHandler);
   int result;
   {
     wxGUIEventLoop loop;
