@@ -40,8 +40,10 @@ case "${1:-}" in
     install_packages
     build
     cd "$build"
+    # One test at a time: GUI tests read pixels and move the pointer on the
+    # one shared screen.
     xvfb-run -a -s "-screen 0 1600x1000x24" \
-      ctest --output-on-failure -j"$jobs" --timeout 300
+      ctest --output-on-failure --timeout 300
     ;;
   build)
     install_packages

@@ -10,12 +10,17 @@
 #include <wx/image.h>
 #include <wx/init.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/transfer_app.h"
 #include "test_support.h"
+
+// Last: its macros clash with names in the headers above.
+#include <X11/Xlib.h>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -36,6 +41,16 @@ int main(int argc, char** argv) {
   // The program's own application object, so that wxGetApp() and its
   // window registry work in tests.
   wxApp::SetInstance(new TransferApp);
+  // A display that is still starting, or busy with other clients, can
+  // refuse a connection for a moment; wait for it rather than fail.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display) {
+      XCloseDisplay(display);
+      break;
+    }
+    usleep(100 * 1000);
+  }
   if (!wxEntryStart(wx_argc, args.data())) {
     fprintf(stderr, "cannot start the toolkit (is there a display?)\n");
     return 1;
