@@ -1,0 +1,24 @@
+#ifndef PORTIVA_WINDOW_BASE_GTK_DH_BACKGROUND_PIECE_H
+#define PORTIVA_WINDOW_BASE_GTK_DH_BACKGROUND_PIECE_H
+
+#include <wx/bitmap.h>
+#include <wx/gdicmn.h>
+#include <wx/window.h>
+
+// What the theme-background static controls share on GTK.
+
+// The part of the parent's background cut for a control covering rect: the
+// control's own origin, narrowed where it reaches past the background's
+// right or bottom edge.
+wxRect DhClipToBackground(const wxBitmap& bg, const wxRect& rect);
+
+// The piece of bg inside rect; an invalid bitmap when rect is empty.
+wxBitmap DhCutBackground(wxBitmap& bg, const wxRect& rect);
+
+// "draw" handler for a native widget that has no window of its own (GTK
+// has no control-colour hook): sends the control an erase event whose DC
+// paints on the widget's area, then lets the widget draw itself on top.
+extern "C" int DhDrawNativeBackground(void* widget, void* cairo,
+                                      wxWindow* control);
+
+#endif

@@ -1,0 +1,28 @@
+#ifndef PORTIVA_WINDOW_BASE_GTK_DH_HYPERLINK_CTRL_H
+#define PORTIVA_WINDOW_BASE_GTK_DH_HYPERLINK_CTRL_H
+
+#include "window/base/dh_hyperlink_ctrl.h"
+
+// Paints the background piece when the toolkit erases the hyperlink, which
+// then draws its text on top. The piece is reused while the link only
+// changes colour under the pointer.
+class DhHyperLinkCtrl : public DhHyperLinkCtrlBase {
+ public:
+  DhHyperLinkCtrl();
+
+  void OnEraseBackground(wxEraseEvent& event);
+
+  // The last piece cut out of the background, and the control's rectangle
+  // (position in the parent and size) it was cut for.
+  const wxBitmap& piece() const { return piece_; }
+  const wxRect& piece_rect() const { return piece_rect_; }
+
+ private:
+  wxBitmap piece_;
+  wxRect piece_rect_;
+
+  wxDECLARE_EVENT_TABLE();
+  wxDECLARE_NO_COPY_CLASS(DhHyperLinkCtrl);
+};
+
+#endif
