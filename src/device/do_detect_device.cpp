@@ -7,6 +7,9 @@
 #include <cstdlib>
 
 #include "app/app_data.h"
+#include "app/my_event.h"
+#include "app/transfer_app.h"
+#include "window/left_pane.h"
 #include "app/trace.h"
 #include "app/zl_app_path.h"
 #include "device/communication.h"
@@ -165,4 +168,18 @@ wxString DetectDevices() {
   }
   if (entries) plist_free(entries);
   return warning;
+}
+
+wxThread::ExitCode DoDetectDevice::Entry() {
+  Trace("Entry DoDetectDevice::Entry()");
+  wxString warning = DetectDevices();
+  // The pane exists for as long as the program runs once it was made.
+  if (LeftPane* pane = wxGetApp().left_pane_) {
+    wxThreadEvent* done =
+        new wxThreadEvent(wxEVT_THREAD, kThreadDetectDeviceCompleted);
+    done->SetString(warning);
+    pane->GetEventHandler()->QueueEvent(done);
+  }
+  Trace("Leave DoDetectDevice::Entry()");
+  return 0;
 }

@@ -1,6 +1,205 @@
 #include "window/transfer_frame.h"
 
+#include <wx/bitmap.h>
+#include <wx/ffile.h>
+#include <wx/filefn.h>
+#include <wx/gbsizer.h>
+#include <wx/icon.h>
+#include <wx/intl.h>
+#include <wx/settings.h>
+#include <wx/stattext.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "app/trace.h"
+#include "app/transfer_app.h"
+#include "app/zl_app_path.h"
+#include "common/domain_face.h"
+#include "common/image_util.h"
+#include "export/tool_bar.h"
+#include "settings/domain_language.h"
+#include "window/base/zl_border.h"
+#include "window/base/zl_title_bar.h"
+#include "window/client.h"
+#include "window/left_pane.h"
+#include "window/status_bar.h"
+
+namespace {
+
+void ExitAtOnce(int code) {
+  // Workers are not joined and windows are not torn down: leave now.
+  fflush(stdout);
+  fflush(stderr);
+  _exit(code);
+}
+
+struct BorderPiece {
+  int row;
+  int col;
+  int kind;
+  int width;
+  int height;
+  const char* picture;
+};
+
+const BorderPiece kBorderPieces[] = {
+    {0, 0, 0, 5, 5, "image/border/top_border_bg.png"},
+    {0, 1, 1, -1, 5, "image/border/top_border_bg.png"},
+    {0, 2, 2, 5, 5, "image/border/top_border_bg.png"},
+    {1, 0, 3, 5, 20, "image/border/title_border_bg.png"},
+    {1, 2, 4, 5, 20, "image/border/title_border_bg.png"},
+    {2, 0, 3, 5, 42, "image/border/tool_border_bg.png"},
+    {2, 2, 4, 5, 42, "image/border/tool_border_bg.png"},
+    {3, 0, 3, -1, -1, "image/border/border_bg.png"},
+    {3, 2, 4, -1, -1, "image/border/border_bg.png"},
+    {4, 0, 3, 5, 30, "image/border/border_bg.png"},
+    {4, 2, 4, 5, 30, "image/border/border_bg.png"},
+    {5, 0, 5, 5, 5, "image/border/border_bg.png"},
+    {5, 1, 6, -1, 5, "image/border/border_bg.png"},
+    {5, 2, 7, 5, 5, "image/border/border_bg.png"},
+};
+
+wxBitmap* Picture(const char* path) {
+  return ImageUtil::GetBitmapResourceP(path, wxBITMAP_TYPE_PNG);
+}
+
+const int kDefaultLanguage = 58;
+
+// The language code kept from the last run, or the default (stored then).
+int ReadLanguageFile() {
+  wxString path = ZLAppPath::GetLanguageFilePath();
+  if (!wxFileExists(path)) {
+    DomainLanguage::SetDefaultLanguage(kDefaultLanguage);
+    return kDefaultLanguage;
+  }
+  char text[9] = {0};
+  wxFFile file(path, "rb");
+  if (file.IsOpened()) file.Read(text, 8);
+  return atoi(text);
+}
+
+}  // namespace
+
+void (*TransferFrame::exit_process_)(int code) = ExitAtOnce;
+
+wxBEGIN_EVENT_TABLE(TransferFrame, ZLResizableFrameBase)
+  EVT_CLOSE(TransferFrame::OnClose)
+wxEND_EVENT_TABLE()
+
 TransferFrame::TransferFrame(wxWindow* parent, wxWindowID id,
                              const wxString& title, const wxPoint& pos,
                              const wxSize& size)
-    : wxFrame(parent, id, title, pos, size) {}
+    : ZLResizableFrameBase(parent, id, title, pos, size,
+                           wxBORDER_NONE | wxFRAME_SHAPED),
+      detection_started_(false),
+      locale_(nullptr),
+      language_(kDefaultLanguage) {
+  ZLSetRoundRectShape(false, 8.0);
+  SelectLanguage(ReadLanguageFile());
+  SetAppIcon();
+
+  TransferApp& app = wxGetApp();
+  wxGridBagSizer* sizer = new wxGridBagSizer(0, 0);
+  SetSizer(sizer);
+  CreateBorder(sizer);
+
+  ZLTitleBar* title_bar = new ZLTitleBar(
+      3, Picture("image/title/title_bg.png"), Picture("image/title/icon.png"),
+      Picture("image/title/minimize_normal.png"),
+      Picture("image/title/minimize_hover.png"),
+      Picture("image/title/minimize_pressed.png"),
+      Picture("image/title/maximize_normal.png"),
+      Picture("image/title/maximize_hover.png"),
+      Picture("image/title/maximize_pressed.png"),
+      Picture("image/title/restore_normal.png"),
+      Picture("image/title/restore_hover.png"),
+      Picture("image/title/restore_pressed.png"),
+      Picture("image/title/close_normal.png"),
+      Picture("image/title/close_hover.png"),
+      Picture("image/title/close_pressed.png"), this, wxID_ANY, title,
+      wxDefaultPosition, wxDefaultSize, wxSize(5, 5), wxSize(5, 5), 5, 0);
+  wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+  bold.MakeBold();
+  title_bar->title_text()->SetFont(bold);
+  title_bar->title_text()->SetForegroundColour(
+      DomainFace::GetColour(kFaceTitleTextColour));
+  title_bar->title_text()->SetLabel(TransferApp::GetWindowTitle());
+  // The bold font makes the text wider than the label it was created with.
+  title_bar->title_text()->InvalidateBestSize();
+  title_bar->title_text()->SetSize(title_bar->title_text()->GetBestSize());
+  title_bar->owner_ = this;
+  title_bar->active_ = true;
+  title_bar->ZLLayoutControl();
+  app.title_bar_ = title_bar;
+
+  ToolBar* tool_bar = new ToolBar(language_);
+  app.tool_bar_ = tool_bar;
+  tool_bar->Create(Picture("image/tool/tool_bg.png"), this, wxID_ANY,
+                   wxDefaultPosition, wxSize(-1, 42));
+
+  Client* client = new Client(this, wxID_ANY, wxDefaultPosition, wxDefaultSize);
+
+  StatusBar* status_bar =
+      new StatusBar(this, wxID_ANY, wxDefaultPosition, wxSize(-1, 30));
+  status_bar->SetBackgroundBitmap(
+      ImageUtil::GetBitmapResource("image/status/status_bg.png", wxBITMAP_TYPE_PNG));
+  app.status_bar_ = status_bar;
+
+  sizer->Add(title_bar, wxGBPosition(1, 1), wxGBSpan(1, 1), wxEXPAND, 0);
+  sizer->Add(tool_bar, wxGBPosition(2, 1), wxGBSpan(1, 1), wxEXPAND, 0);
+  sizer->Add(client, wxGBPosition(3, 1), wxGBSpan(1, 1), wxEXPAND, 0);
+  sizer->Add(status_bar, wxGBPosition(4, 1), wxGBSpan(1, 1), wxEXPAND, 0);
+  sizer->AddGrowableCol(1);
+  sizer->AddGrowableRow(3);
+
+  sizer->Fit(this);
+  sizer->SetSizeHints(this);
+  Centre(wxBOTH);
+  detection_started_ = false;
+  Bind(wxEVT_IDLE, &TransferFrame::OnIdle, this);
+}
+
+TransferFrame::~TransferFrame() { delete locale_; }
+
+void TransferFrame::Refresh(bool, const wxRect*) {}
+
+void TransferFrame::OnClose(wxCloseEvent&) { exit_process_(0); }
+
+void TransferFrame::OnIdle(wxIdleEvent& event) {
+  event.Skip();
+  if (detection_started_ || !IsShown()) return;
+  detection_started_ = true;
+  Unbind(wxEVT_IDLE, &TransferFrame::OnIdle, this);
+  Trace("TransferFrame::OnIdle detect device: ");
+  if (LeftPane* pane = wxGetApp().left_pane_) pane->ZLDetectDevice();
+}
+
+void TransferFrame::SetAppIcon() {
+  wxBitmap picture = ImageUtil::GetBitmapResource("application/application.png",
+                                                  wxBITMAP_TYPE_PNG);
+  if (!picture.IsOk()) return;
+  wxIcon icon;
+  icon.CopyFromBitmap(picture);
+  SetIcon(icon);
+}
+
+void TransferFrame::CreateBorder(wxGridBagSizer* sizer) {
+  for (const BorderPiece& piece : kBorderPieces) {
+    ZLBorder* border = new ZLBorder(piece.kind, this, wxID_ANY, wxDefaultPosition,
+                                    wxSize(piece.width, piece.height));
+    border->SetBackgroundBitmap(
+        ImageUtil::GetBitmapResource(piece.picture, wxBITMAP_TYPE_PNG));
+    border->owner_ = this;
+    border->active_ = true;
+    sizer->Add(border, wxGBPosition(piece.row, piece.col), wxGBSpan(1, 1),
+               wxEXPAND, 0);
+  }
+}
+
+void TransferFrame::SelectLanguage(int language) {
+  // The interface language itself is switched by the language settings;
+  // until then the code is kept for the tool bar's Language menu.
+  language_ = language;
+}

@@ -1,12 +1,41 @@
 #ifndef PORTIVA_WINDOW_TRANSFER_FRAME_H
 #define PORTIVA_WINDOW_TRANSFER_FRAME_H
 
-#include <wx/frame.h>
+#include "window/base/zl_resizable_frame_base.h"
 
-class TransferFrame : public wxFrame {
+class wxGridBagSizer;
+class wxLocale;
+
+// The skinned main window: borders around the title bar, tool bar, client
+// area and status bar.
+class TransferFrame : public ZLResizableFrameBase {
  public:
   TransferFrame(wxWindow* parent, wxWindowID id, const wxString& title,
                 const wxPoint& pos, const wxSize& size);
+  ~TransferFrame() override;
+
+  // The frame itself is never repainted as a whole.
+  void Refresh(bool erase_background = true,
+               const wxRect* rect = nullptr) override;
+
+  void OnClose(wxCloseEvent& event);
+  void OnIdle(wxIdleEvent& event);
+  void SetAppIcon();
+  void CreateBorder(wxGridBagSizer* sizer);
+  void SelectLanguage(int language);
+
+  bool detection_started() const { return detection_started_; }
+  int language() const { return language_; }
+
+  // What closing the frame does; tests replace it to stay alive.
+  static void (*exit_process_)(int code);
+
+ private:
+  bool detection_started_;
+  wxLocale* locale_;
+  int language_;
+
+  wxDECLARE_EVENT_TABLE();
 };
 
 #endif

@@ -1,0 +1,280 @@
+#include "export/tool_bar.h"
+
+#include <wx/bitmap.h>
+#include <wx/intl.h>
+#include <wx/menu.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/srchctrl.h>
+
+#include "app/transfer_app.h"
+#include "common/domain_face.h"
+#include "common/image_util.h"
+#include "window/base/dh_word_button.h"
+#include "window/base/zl_button.h"
+#include "window/base/zl_menu_bar.h"
+#include "window/transfer_frame.h"
+
+namespace {
+
+struct MenuEntry {
+  int id;  // 0 for a separator
+  const char* label;
+  // Whether detection disables the entry while it runs.
+  bool follows_detection;
+};
+
+const MenuEntry kFileEntries[] = {
+    {5100, wxTRANSLATE("Export All Music"), true},
+    {5101, wxTRANSLATE("Export All Movies"), true},
+    {5102, wxTRANSLATE("Export All TV Shows"), true},
+    {5103, wxTRANSLATE("Export All Podcasts"), true},
+    {5104, wxTRANSLATE("Export All Audiobooks"), true},
+    {5105, wxTRANSLATE("Export All Books"), true},
+    {5107, wxTRANSLATE("Export All Ringtones"), true},
+    {5108, wxTRANSLATE("Export All Playlists"), true},
+    {5110, wxTRANSLATE("Export All Voice Memos"), true},
+    {5111, wxTRANSLATE("Export All Camera Roll"), true},
+    {5112, wxTRANSLATE("Export All Photos"), true},
+};
+
+const MenuEntry kOpenFolderEntries[] = {
+    {5114, wxTRANSLATE("Music Folder"), false},
+    {5115, wxTRANSLATE("Movies Folder"), false},
+    {5116, wxTRANSLATE("TV Shows Folder"), false},
+    {5117, wxTRANSLATE("Podcasts Folder"), false},
+    {5118, wxTRANSLATE("Audiobooks Folder"), false},
+    {5119, wxTRANSLATE("Books Folder"), false},
+    {5120, wxTRANSLATE("Ringtones Folder"), false},
+    {5121, wxTRANSLATE("Playlists Folder"), false},
+    {5122, wxTRANSLATE("Voice Memos Folder"), false},
+    {5123, wxTRANSLATE("Camera Roll Folder"), false},
+    {5124, wxTRANSLATE("Photos Folder"), false},
+};
+
+const MenuEntry kEditEntries[] = {
+    {kExportCheckedId, wxTRANSLATE("Export Checked"), true},
+    {0, nullptr, false},
+    {kCheckAllId, wxTRANSLATE("Check All"), true},
+    {kInverseCheckedId, wxTRANSLATE("Inverse Checked"), true},
+    {kClearCheckedId, wxTRANSLATE("Clear Checked"), true},
+};
+
+const MenuEntry kHelpEntries[] = {
+    {kHelpId, wxTRANSLATE("Help"), false},
+    {0, nullptr, false},
+    {kSupportCenterId, wxTRANSLATE("Support Center"), false},
+    {0, nullptr, false},
+    {kCheckForUpdateId, wxTRANSLATE("Check for Update"), true},
+    {0, nullptr, false},
+    {wxID_ABOUT, wxTRANSLATE("About"), true},
+};
+
+// Language items: their own names, never translated.
+const struct {
+  int code;
+  const char* name;
+} kLanguages[] = {
+    {46, "\xe4\xb8\xad\xe6\x96\x87\xe7\xae\x80\xe4\xbd\x93"},
+    {47, "\xe4\xb8\xad\xe6\x96\x87\xe7\xb9\x81\xe4\xbd\x93"},
+    {89, "Deutsch"},
+    {58, "English"},
+    {80, "Fran\xc3\xa7" "ais"},
+    {110, "Italiano"},
+    {112, "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"},
+};
+
+void AppendEntries(wxMenu* menu, const MenuEntry* entries, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (entries[i].id == 0)
+      menu->AppendSeparator();
+    else
+      menu->Append(entries[i].id, wxGetTranslation(entries[i].label));
+  }
+}
+
+template <size_t N>
+void AppendEntries(wxMenu* menu, const MenuEntry (&entries)[N]) {
+  AppendEntries(menu, entries, N);
+}
+
+template <size_t N>
+void EnableEntries(wxMenu* menu, const MenuEntry (&entries)[N], bool enable) {
+  if (!menu) return;
+  for (const MenuEntry& entry : entries)
+    if (entry.follows_detection && menu->FindItem(entry.id))
+      menu->Enable(entry.id, enable);
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
+  EVT_MENU(wxID_EXIT, ToolBar::OnMenuQuit)
+wxEND_EVENT_TABLE()
+
+ToolBar::ToolBar(int language)
+    : zl_menu_bar_(nullptr),
+      file_menu_(nullptr),
+      edit_menu_(nullptr),
+      advanced_menu_(nullptr),
+      language_menu_(nullptr),
+      help_menu_(nullptr),
+      export_button_(nullptr),
+      list_view_button_(nullptr),
+      filter_view_button_(nullptr),
+      search_entry_(nullptr),
+      background_(nullptr),
+      language_(language) {}
+
+ToolBar::~ToolBar() { delete background_; }
+
+bool ToolBar::Create(wxBitmap* background, wxWindow* parent, wxWindowID id,
+                     const wxPoint& pos, const wxSize& size) {
+  if (!wxPanel::Create(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE)) {
+    delete background;
+    return false;
+  }
+  background_ = background;
+  if (background_ && background_->IsOk()) SetBackgroundBitmap(*background_);
+
+  wxBoxSizer* sizer = new wxBoxSizer(wxHORIZONTAL);
+  SetSizer(sizer);
+  CreateMenuBar();
+
+  sizer->AddSpacer(20);
+  sizer->Add(zl_menu_bar_, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->AddSpacer(70);
+
+  export_button_ = new DhWordButton;
+  export_button_->Create(this, kExportButtonId, wxDefaultPosition);
+  wxBitmap normal = ImageUtil::GetBitmapResource("image/tool/export-normal.png", wxBITMAP_TYPE_PNG);
+  wxBitmap current = ImageUtil::GetBitmapResource("image/tool/export-current.png", wxBITMAP_TYPE_PNG);
+  wxBitmap pressed = ImageUtil::GetBitmapResource("image/tool/export-pressed.png", wxBITMAP_TYPE_PNG);
+  wxRect crop = DomainFace::GetRect(kFaceExportButtonCrop);
+  export_button_->SetStatusBitmap(normal, crop.x, crop.width, current, pressed);
+  export_button_->SetBackgroundMode(
+      ImageUtil::GetBitmapResource("image/tool/tool_bg.png", wxBITMAP_TYPE_PNG),
+      DhWordButtonBgTile);
+  export_button_->text_y_ = crop.y;
+  export_button_->SetForegroundColour(DomainFace::GetColour(kFaceExportButtonTextColour));
+  sizer->Add(export_button_, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->AddStretchSpacer(1);
+
+  auto picture = [](const char* path) {
+    return ImageUtil::GetBitmapResourceP(path, wxBITMAP_TYPE_PNG);
+  };
+  list_view_button_ = new ZLButton(
+      background_, picture("image/tool/list_view_normal.png"),
+      picture("image/tool/list_view_hover.png"),
+      picture("image/tool/list_view_pressed.png"), this, kListViewButtonId);
+  sizer->Add(list_view_button_, 0, wxALIGN_CENTER_VERTICAL);
+  filter_view_button_ = new ZLButton(
+      background_, picture("image/tool/filter_view_normal.png"),
+      picture("image/tool/filter_view_hover.png"),
+      picture("image/tool/filter_view_pressed.png"), this, kFilterViewButtonId);
+  sizer->Add(filter_view_button_, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->AddSpacer(30);
+  sizer->AddSpacer(30);
+
+  search_entry_ = new wxSearchCtrl(this, kSearchEntryId, wxEmptyString,
+                                   wxDefaultPosition, wxDefaultSize,
+                                   wxTE_PROCESS_ENTER);
+  search_entry_->ShowSearchButton(true);
+  search_entry_->ShowCancelButton(true);
+  // The toolkit's own default leaves room for the icons only.
+  search_entry_->SetMinSize(wxSize(200, -1));
+  sizer->Add(search_entry_, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->AddSpacer(10);
+
+  SetupString();
+  return true;
+}
+
+void ToolBar::CreateMenuBar() {
+  zl_menu_bar_ = new ZLMenuBar;
+  zl_menu_bar_->Create(
+      ImageUtil::GetBitmapResourceP("image/tool/menu_bar_bg.png", wxBITMAP_TYPE_PNG),
+      this, wxID_ANY, wxPoint(0, 0), wxTAB_TRAVERSAL | wxBORDER_NONE);
+  CreateZlMenu();
+}
+
+void ToolBar::CreateZlMenu() {
+  const wxColour normal = DomainFace::GetColour(kFaceMenuTextNormalColour);
+  const wxColour current = DomainFace::GetColour(kFaceMenuTextCurrentColour);
+
+  file_menu_ = new wxMenu;
+  AppendEntries(file_menu_, kFileEntries);
+  file_menu_->AppendSeparator();
+  wxMenu* open_folder = new wxMenu;
+  AppendEntries(open_folder, kOpenFolderEntries);
+  file_menu_->AppendSubMenu(open_folder, _("Open Export Folder"));
+  file_menu_->AppendSeparator();
+  file_menu_->Append(wxID_EXIT, _("Quit"));
+  zl_menu_bar_->AppendMenuButton(kFileMenuButtonId, file_menu_, _("File"), normal, current);
+
+  edit_menu_ = new wxMenu;
+  AppendEntries(edit_menu_, kEditEntries);
+  zl_menu_bar_->AppendMenuButton(kEditMenuButtonId, edit_menu_, _("Edit"), normal, current);
+  wxGetApp().edit_menu_ = edit_menu_;
+
+  advanced_menu_ = new wxMenu;
+  advanced_menu_->Append(kOptionsId, _("Options"));
+  language_menu_ = new wxMenu;
+  for (const auto& language : kLanguages)
+    language_menu_->AppendRadioItem(language.code, wxString::FromUTF8(language.name));
+  if (language_menu_->FindItem(language_)) language_menu_->Check(language_, true);
+  advanced_menu_->AppendSubMenu(language_menu_, _("Language"));
+  zl_menu_bar_->AppendMenuButton(kAdvancedMenuButtonId, advanced_menu_, _("Advanced"),
+                                 normal, current);
+
+  help_menu_ = new wxMenu;
+  AppendEntries(help_menu_, kHelpEntries);
+  zl_menu_bar_->AppendMenuButton(kHelpMenuButtonId, help_menu_, _("Help"), normal, current);
+}
+
+void ToolBar::SetupString() {
+  wxFont font = DomainFace::GetFont(kFaceExportButtonFont);
+  export_button_->SetText(_("Export"), font);
+  export_button_->SetToolTip(_("Export Checked"));
+  filter_view_button_->SetToolTip(_("Filter View"));
+  list_view_button_->SetToolTip(_("List View"));
+  search_entry_->SetDescriptiveText(_("Search"));
+  Layout();
+}
+
+void ToolBar::ChangeLanguage() {
+  zl_menu_bar_->ClearAllMenu();
+  CreateZlMenu();
+  SetupString();
+  Refresh(false);
+}
+
+void ToolBar::ZLEnableAllMenuItem(bool enable) {
+  EnableEntries(file_menu_, kFileEntries, enable);
+  if (file_menu_) file_menu_->Enable(wxID_EXIT, enable);
+  EnableEntries(edit_menu_, kEditEntries, enable);
+  if (advanced_menu_) advanced_menu_->Enable(kOptionsId, enable);
+  if (language_menu_)
+    for (const auto& language : kLanguages) language_menu_->Enable(language.code, enable);
+  EnableEntries(help_menu_, kHelpEntries, enable);
+}
+
+void ToolBar::ZLEnableAllButton() {
+  export_button_->Enable(true);
+  list_view_button_->Enable(true);
+  filter_view_button_->Enable(true);
+}
+
+void ToolBar::ZLDisableAllButton() {
+  export_button_->Disable();
+  list_view_button_->Enable(false);
+  filter_view_button_->Enable(false);
+}
+
+void ToolBar::ZLEnableSearchEntry() { search_entry_->Enable(true); }
+
+void ToolBar::ZLDisableSearchEntry() { search_entry_->Enable(false); }
+
+void ToolBar::OnMenuQuit(wxCommandEvent&) {
+  if (TransferFrame* frame = wxGetApp().frame_) frame->Close(false);
+}

@@ -1,0 +1,86 @@
+#ifndef PORTIVA_EXPORT_TOOL_BAR_H
+#define PORTIVA_EXPORT_TOOL_BAR_H
+
+#include <wx/custombgwin.h>
+#include <wx/panel.h>
+
+class wxBitmap;
+class wxMenu;
+class wxSearchCtrl;
+class DhWordButton;
+class ZLButton;
+class ZLMenuBar;
+
+// The strip below the title bar: the skinned menu bar with the command
+// menu, the Export button, the two view switches and the search entry.
+class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
+ public:
+  explicit ToolBar(int language);
+  ~ToolBar() override;
+
+  // Takes ownership of the background.
+  bool Create(wxBitmap* background, wxWindow* parent, wxWindowID id,
+              const wxPoint& pos, const wxSize& size);
+  void CreateMenuBar();
+  void CreateZlMenu();
+  void SetupString();
+  void ChangeLanguage();
+
+  void ZLEnableAllMenuItem(bool enable);
+  void ZLEnableAllButton();
+  void ZLDisableAllButton();
+  void ZLEnableSearchEntry();
+  void ZLDisableSearchEntry();
+
+  void OnMenuQuit(wxCommandEvent& event);
+
+  int language() const { return language_; }
+  ZLMenuBar* zl_menu_bar() const { return zl_menu_bar_; }
+  wxMenu* file_menu() const { return file_menu_; }
+  wxMenu* edit_menu() const { return edit_menu_; }
+  wxMenu* advanced_menu() const { return advanced_menu_; }
+  wxMenu* language_menu() const { return language_menu_; }
+  wxMenu* help_menu() const { return help_menu_; }
+  DhWordButton* export_button() const { return export_button_; }
+  ZLButton* list_view_button() const { return list_view_button_; }
+  ZLButton* filter_view_button() const { return filter_view_button_; }
+  wxSearchCtrl* search_entry() const { return search_entry_; }
+
+ private:
+  ZLMenuBar* zl_menu_bar_;
+  wxMenu* file_menu_;
+  wxMenu* edit_menu_;
+  wxMenu* advanced_menu_;
+  wxMenu* language_menu_;
+  wxMenu* help_menu_;
+  DhWordButton* export_button_;
+  ZLButton* list_view_button_;
+  ZLButton* filter_view_button_;
+  wxSearchCtrl* search_entry_;
+  wxBitmap* background_;
+  int language_;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+// Ids of the tool bar's controls and commands.
+enum ToolBarId {
+  kExportButtonId = 102,
+  kListViewButtonId = 103,
+  kFilterViewButtonId = 104,
+  kSearchEntryId = 105,
+  kFileMenuButtonId = 236,
+  kEditMenuButtonId = 5125,
+  kAdvancedMenuButtonId = 5130,
+  kHelpMenuButtonId = 5132,
+  kExportCheckedId = 5126,
+  kCheckAllId = 5127,
+  kInverseCheckedId = 5128,
+  kClearCheckedId = 5129,
+  kOptionsId = 5131,
+  kHelpId = 5133,
+  kSupportCenterId = 5136,
+  kCheckForUpdateId = 5137,
+};
+
+#endif

@@ -1,0 +1,84 @@
+#ifndef PORTIVA_WINDOW_LEFT_PANE_H
+#define PORTIVA_WINDOW_LEFT_PANE_H
+
+#include <wx/clntdata.h>
+#include <wx/custombgwin.h>
+#include <wx/panel.h>
+#include <wx/treectrl.h>
+
+#include "device/device_context.h"
+
+class wxBitmap;
+class wxButton;
+class wxComboBox;
+class wxImageList;
+
+// Client data of one device selection entry: the device's record as the
+// detection left it, and its slot in the current device list.
+class SelectionComboBoxData : public wxClientData {
+ public:
+  SelectionComboBoxData(const DeviceContext& context, int index)
+      : context_(context), index_(index) {}
+  const DeviceContext& context() const { return context_; }
+  int index() const { return index_; }
+
+ private:
+  DeviceContext context_;
+  int32_t index_;
+};
+
+// Data of a navigation tree item; the node is not owned.
+class NavigationTreeCtrlData : public wxTreeItemData {
+ public:
+  NavigationTreeCtrlData(int32_t count, int32_t category, plist_t node)
+      : count(count), category(category), node(node) {}
+  int32_t count;
+  int32_t category;
+  plist_t node;
+};
+
+// The navigation pane: device selection box, "Refresh" and the tree.
+class LeftPane : public wxCustomBackgroundWindow<wxPanel> {
+ public:
+  // Takes ownership of the background, which may be null.
+  LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
+           const wxPoint& pos, const wxSize& size);
+  ~LeftPane() override;
+
+  void SetupString();
+  void SetupTreeItem();
+  void ChangeLanguage();
+
+  // Starts a detection on a worker thread (GUI thread).
+  void ZLDetectDevice();
+  // Whether a detection runs now.
+  bool detecting() const { return detecting_; }
+
+  void OnRefreshButtonClicked(wxCommandEvent& event);
+  void OnDetectDeviceCompleted(wxThreadEvent& event);
+  void OnSelectionComboBoxSelected(wxCommandEvent& event);
+  void OnNavigationTreeCtrlChanged(wxTreeEvent& event);
+
+  wxComboBox* device_combo_box() const { return device_combo_box_; }
+  wxButton* refresh_button() const { return refresh_button_; }
+  wxTreeCtrl* navigation_tree() const { return navigation_tree_; }
+
+  // Shows warnings through this function, so tests can see them instead
+  // of a modal box.
+  static void (*show_warning_)(const wxString& text);
+
+ private:
+  void SetControlsEnabled(bool enable);
+
+  wxBitmap* background_;
+  wxComboBox* device_combo_box_;
+  wxButton* refresh_button_;
+  wxTreeCtrl* navigation_tree_;
+  wxImageList* image_list_;
+  bool detecting_;
+  bool tree_change_seen_;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+#endif
