@@ -126,9 +126,6 @@ TransferFrame::TransferFrame(wxWindow* parent, wxWindowID id,
   title_bar->title_text()->SetForegroundColour(
       DomainFace::GetColour(kFaceTitleTextColour));
   title_bar->title_text()->SetLabel(TransferApp::GetWindowTitle());
-  // The bold font makes the text wider than the label it was created with.
-  title_bar->title_text()->InvalidateBestSize();
-  title_bar->title_text()->SetSize(title_bar->title_text()->GetBestSize());
   title_bar->owner_ = this;
   title_bar->active_ = true;
   title_bar->ZLLayoutControl();

@@ -254,6 +254,9 @@ TEST_F(MainWindowTest, ResizingGrowsOnlyTheClientRowAndTheMiddleColumn) {
   EXPECT_EQ(tool_h, 42);
   EXPECT_EQ(status_h, 30);
   EXPECT_EQ(title_h, 20);
+  // The bold title is shown whole, not cut to the width of a plain one.
+  wxStaticText* title = app.title_bar_->title_text();
+  EXPECT_GE(title->GetSize().x, title->GetBestSize().x);
 
   frame->SetSize(before.x + 120, before.y + 80);
   frame->Layout();

@@ -168,6 +168,8 @@ void ZLTitleBar::ZLLayoutControl() {
     icon_->Move(left_margin_top_.x, top(icon_, left_margin_top_.y));
     title_x += icon_->GetSize().x + icon_gap_;
   }
+  // The owner may have changed the text's font or label since last time.
+  title_text_->SetSize(title_text_->GetBestSize().x, title_text_->GetSize().y);
   title_text_->Move(title_x, top(title_text_, left_margin_top_.y));
 
   const int button_top = right_margin_top_.y;
