@@ -6,9 +6,7 @@
 DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
                                      wxWindowID id, const wxPoint& pos,
                                      const wxSize& size)
-    : background_(background) {
-  Create(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE);
-  if (background_ && background_->IsOk()) SetBackgroundBitmap(*background_);
+    : ThemePanel(background, parent, id, pos, size) {
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
   for (int i = 0; i < kSubViewCount; ++i) {
@@ -18,7 +16,6 @@ DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
   }
 }
 
-DeviceContentView::~DeviceContentView() { delete background_; }
 
 void DeviceContentView::ZLShowView(int view) {
   for (int i = 0; i < kSubViewCount; ++i) sub_views_[i]->Show(i == view);

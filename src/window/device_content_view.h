@@ -1,20 +1,18 @@
 #ifndef PORTIVA_WINDOW_DEVICE_CONTENT_VIEW_H
 #define PORTIVA_WINDOW_DEVICE_CONTENT_VIEW_H
 
-#include <wx/custombgwin.h>
-#include <wx/panel.h>
+#include "window/theme_panel.h"
 
 class wxBitmap;
 
 // The content view of the right pane. It shows one of five sub-views:
 // 0 the media list with its filters, 1 Camera Roll thumbnails, 2 Camera
 // Roll list, 3 Photos thumbnails, 4 Photos list.
-class DeviceContentView : public wxCustomBackgroundWindow<wxPanel> {
+class DeviceContentView : public ThemePanel {
  public:
   // Takes ownership of the background.
   DeviceContentView(wxBitmap* background, wxWindow* parent, wxWindowID id,
                     const wxPoint& pos, const wxSize& size);
-  ~DeviceContentView() override;
 
   void ZLShowView(int view);
   bool ZLIsShown(int view) const;
@@ -22,7 +20,6 @@ class DeviceContentView : public wxCustomBackgroundWindow<wxPanel> {
   static const int kSubViewCount = 5;
 
  private:
-  wxBitmap* background_;
   wxWindow* sub_views_[kSubViewCount];
 };
 

@@ -67,9 +67,7 @@ wxStaticText* Text(wxWindow* parent, const wxFont& font) {
 DeviceInfoView::DeviceInfoView(wxBitmap* background, wxWindow* parent,
                                wxWindowID id, const wxPoint& pos,
                                const wxSize& size)
-    : background_(background), shown_device_type_(3) {
-  Create(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE);
-  if (background_ && background_->IsOk()) SetBackgroundBitmap(*background_);
+    : ThemePanel(background, parent, id, pos, size), shown_device_type_(3) {
 
   wxGridBagSizer* outer = new wxGridBagSizer(0, 0);
   SetSizer(outer);
@@ -104,7 +102,7 @@ DeviceInfoView::DeviceInfoView(wxBitmap* background, wxWindow* parent,
   capacity->Add(1, 1, wxGBPosition(0, 0), wxGBSpan(2, 2));
   capacity->Add(1, 1, wxGBPosition(0, 14), wxGBSpan(2, 2));
   histogram_ = new ZLHistogramCtrl(
-      background_ && background_->IsOk() ? new wxBitmap(*background_) : nullptr,
+      background && background->IsOk() ? new wxBitmap(*background) : nullptr,
       this, wxID_ANY, wxDefaultPosition, wxSize(-1, 28), 3.25);
   for (const CapacityPart& part : kParts)
     histogram_->ZLAppendHistogramPart(
@@ -142,7 +140,6 @@ DeviceInfoView::DeviceInfoView(wxBitmap* background, wxWindow* parent,
   SetupString();
 }
 
-DeviceInfoView::~DeviceInfoView() { delete background_; }
 
 void DeviceInfoView::SetupString() {
   type_label_->SetLabel(_("Type: "));

@@ -2,8 +2,8 @@
 #define PORTIVA_WINDOW_DEVICE_INFO_VIEW_H
 
 #include <plist/plist.h>
-#include <wx/custombgwin.h>
-#include <wx/panel.h>
+
+#include "window/theme_panel.h"
 
 class wxBitmap;
 class wxGenericStaticBitmap;
@@ -12,12 +12,11 @@ class ZLHistogramCtrl;
 
 // The chosen device's picture, name, type, capacity, version, serial
 // number, and how its capacity is used.
-class DeviceInfoView : public wxCustomBackgroundWindow<wxPanel> {
+class DeviceInfoView : public ThemePanel {
  public:
   // Takes ownership of the background.
   DeviceInfoView(wxBitmap* background, wxWindow* parent, wxWindowID id,
                  const wxPoint& pos, const wxSize& size);
-  ~DeviceInfoView() override;
 
   void SetupString();
   void ChangeLanguage();
@@ -46,7 +45,6 @@ class DeviceInfoView : public wxCustomBackgroundWindow<wxPanel> {
   void SetCapacityUnknown();
   void RepaintBar();
 
-  wxBitmap* background_;
   wxGenericStaticBitmap* device_picture_;
   int shown_device_type_;
   wxStaticText* name_value_;

@@ -55,9 +55,9 @@ wxEND_EVENT_TABLE()
 
 LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
                    const wxPoint& pos, const wxSize& size)
-    : background_(background), detecting_(false), tree_change_seen_(false) {
-  Create(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE);
-  if (background_ && background_->IsOk()) SetBackgroundBitmap(*background_);
+    : ThemePanel(background, parent, id, pos, size),
+      detecting_(false),
+      tree_change_seen_(false) {
 
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
@@ -91,7 +91,6 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
   SetupString();
 }
 
-LeftPane::~LeftPane() { delete background_; }
 
 void LeftPane::SetupString() {
   refresh_button_->SetLabel(_("Refresh"));

@@ -2,11 +2,10 @@
 #define PORTIVA_WINDOW_LEFT_PANE_H
 
 #include <wx/clntdata.h>
-#include <wx/custombgwin.h>
-#include <wx/panel.h>
 #include <wx/treectrl.h>
 
 #include "device/device_context.h"
+#include "window/theme_panel.h"
 
 class wxBitmap;
 class wxButton;
@@ -38,12 +37,11 @@ class NavigationTreeCtrlData : public wxTreeItemData {
 };
 
 // The navigation pane: device selection box, "Refresh" and the tree.
-class LeftPane : public wxCustomBackgroundWindow<wxPanel> {
+class LeftPane : public ThemePanel {
  public:
   // Takes ownership of the background, which may be null.
   LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
            const wxPoint& pos, const wxSize& size);
-  ~LeftPane() override;
 
   void SetupString();
   void SetupTreeItem();
@@ -70,7 +68,6 @@ class LeftPane : public wxCustomBackgroundWindow<wxPanel> {
  private:
   void SetControlsEnabled(bool enable);
 
-  wxBitmap* background_;
   wxComboBox* device_combo_box_;
   wxButton* refresh_button_;
   wxTreeCtrl* navigation_tree_;

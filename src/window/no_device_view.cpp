@@ -11,9 +11,7 @@
 NoDeviceView::NoDeviceView(wxBitmap* background, wxWindow* parent,
                            wxWindowID id, const wxPoint& pos,
                            const wxSize& size)
-    : background_(background) {
-  Create(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE);
-  if (background_ && background_->IsOk()) SetBackgroundBitmap(*background_);
+    : ThemePanel(background, parent, id, pos, size) {
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
 
@@ -45,7 +43,6 @@ NoDeviceView::NoDeviceView(wxBitmap* background, wxWindow* parent,
   SetupString();
 }
 
-NoDeviceView::~NoDeviceView() { delete background_; }
 
 void NoDeviceView::SetupString() {
   title_text_->SetLabel(_("Getting Started"));

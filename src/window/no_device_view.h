@@ -1,19 +1,17 @@
 #ifndef PORTIVA_WINDOW_NO_DEVICE_VIEW_H
 #define PORTIVA_WINDOW_NO_DEVICE_VIEW_H
 
-#include <wx/custombgwin.h>
-#include <wx/panel.h>
+#include "window/theme_panel.h"
 
 class wxBitmap;
 class wxStaticText;
 
 // Tells the user that no device is connected and how to fix that.
-class NoDeviceView : public wxCustomBackgroundWindow<wxPanel> {
+class NoDeviceView : public ThemePanel {
  public:
   // Takes ownership of the background.
   NoDeviceView(wxBitmap* background, wxWindow* parent, wxWindowID id,
                const wxPoint& pos, const wxSize& size);
-  ~NoDeviceView() override;
 
   void SetupString();
   void ChangeLanguage();
@@ -22,7 +20,6 @@ class NoDeviceView : public wxCustomBackgroundWindow<wxPanel> {
   wxStaticText* hint_text() const { return hint_text_; }
 
  private:
-  wxBitmap* background_;
   wxStaticText* title_text_;
   wxStaticText* hint_text_;
 };

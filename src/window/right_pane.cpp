@@ -19,9 +19,7 @@ wxBitmap* ClientBackground() {
 
 RightPane::RightPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
                      const wxPoint& pos, const wxSize& size)
-    : background_(background) {
-  Create(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE);
-  if (background_ && background_->IsOk()) SetBackgroundBitmap(*background_);
+    : ThemePanel(background, parent, id, pos, size) {
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
 
@@ -47,7 +45,6 @@ RightPane::RightPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
   sizer->AddSpacer(5);
 }
 
-RightPane::~RightPane() { delete background_; }
 
 void RightPane::ZLShowView(int view) {
   device_content_view_->Hide();

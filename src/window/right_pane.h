@@ -1,8 +1,7 @@
 #ifndef PORTIVA_WINDOW_RIGHT_PANE_H
 #define PORTIVA_WINDOW_RIGHT_PANE_H
 
-#include <wx/custombgwin.h>
-#include <wx/panel.h>
+#include "window/theme_panel.h"
 
 class wxBitmap;
 class NoDeviceView;
@@ -11,18 +10,16 @@ class DeviceContentView;
 
 // Shows exactly one of its three views: 0 no device, 1 device information,
 // 2 the content view (3 to 7 pick the content view's sub-view as well).
-class RightPane : public wxCustomBackgroundWindow<wxPanel> {
+class RightPane : public ThemePanel {
  public:
   // Takes ownership of the background.
   RightPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
             const wxPoint& pos, const wxSize& size);
-  ~RightPane() override;
 
   void ZLShowView(int view);
   bool ZLIsShown(int view) const;
 
  private:
-  wxBitmap* background_;
   NoDeviceView* no_device_view_;
   DeviceInfoView* device_info_view_;
   DeviceContentView* device_content_view_;
