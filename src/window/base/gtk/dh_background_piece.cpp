@@ -30,3 +30,18 @@ extern "C" int DhDrawNativeBackground(void*, void* cairo, wxWindow* control) {
   control->HandleWindowEvent(erase);
   return 0;
 }
+
+bool DhBackgroundPiece::Paint(wxDC* dc, wxBitmap* bg, const wxRect& rect) {
+  if (!bg || !bg->IsOk() || !dc) return false;
+  if (rect != piece_rect_) {
+    piece_rect_ = rect;
+    const wxRect cut = DhClipToBackground(*bg, rect);
+    wxASSERT_MSG(bg->GetHeight() >= (cut.y + cut.height),
+                 "bg_->GetHeight() >= (rect.y+rect.height)");
+    wxASSERT_MSG(bg->GetWidth() >= (cut.x + cut.width),
+                 "bg_->GetWidth() >= (rect.x+rect.width)");
+    piece_ = DhCutBackground(*bg, cut);
+  }
+  if (piece_.IsOk()) dc->DrawBitmap(piece_, 0, 0, false);
+  return true;
+}

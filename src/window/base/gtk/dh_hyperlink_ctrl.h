@@ -2,6 +2,7 @@
 #define PORTIVA_WINDOW_BASE_GTK_DH_HYPERLINK_CTRL_H
 
 #include "window/base/dh_hyperlink_ctrl.h"
+#include "window/base/gtk/dh_background_piece.h"
 
 // Paints the background piece when the toolkit erases the hyperlink, which
 // then draws its text on top. The piece is reused while the link only
@@ -14,12 +15,11 @@ class DhHyperLinkCtrl : public DhHyperLinkCtrlBase {
 
   // The last piece cut out of the background, and the control's rectangle
   // (position in the parent and size) it was cut for.
-  const wxBitmap& piece() const { return piece_; }
-  const wxRect& piece_rect() const { return piece_rect_; }
+  const wxBitmap& piece() const { return background_piece_.piece(); }
+  const wxRect& piece_rect() const { return background_piece_.piece_rect(); }
 
  private:
-  wxBitmap piece_;
-  wxRect piece_rect_;
+  DhBackgroundPiece background_piece_;
 
   wxDECLARE_EVENT_TABLE();
   wxDECLARE_NO_COPY_CLASS(DhHyperLinkCtrl);

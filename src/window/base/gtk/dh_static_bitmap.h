@@ -2,6 +2,7 @@
 #define PORTIVA_WINDOW_BASE_GTK_DH_STATIC_BITMAP_H
 
 #include "window/base/dh_static_bitmap.h"
+#include "window/base/gtk/dh_background_piece.h"
 
 // Paints the background piece under the native picture, which then draws
 // itself on top.
@@ -20,12 +21,11 @@ class DhStaticBitmap : public DhStaticBitmapBase {
 
   // The last piece cut out of the background, and the control's rectangle
   // (position in the parent and size) it was cut for.
-  const wxBitmap& piece() const { return piece_; }
-  const wxRect& piece_rect() const { return piece_rect_; }
+  const wxBitmap& piece() const { return background_piece_.piece(); }
+  const wxRect& piece_rect() const { return background_piece_.piece_rect(); }
 
  private:
-  wxBitmap piece_;
-  wxRect piece_rect_;
+  DhBackgroundPiece background_piece_;
 
   wxDECLARE_EVENT_TABLE();
   wxDECLARE_NO_COPY_CLASS(DhStaticBitmap);

@@ -2,6 +2,7 @@
 #define PORTIVA_WINDOW_BASE_GTK_DH_STATIC_TEXT_H
 
 #include "window/base/dh_static_text.h"
+#include "window/base/gtk/dh_background_piece.h"
 
 // Paints the background piece under the native label, which then draws its
 // text on top. White text unless told otherwise.
@@ -20,12 +21,11 @@ class DhStaticText : public DhStaticTextBase {
 
   // The last piece cut out of the background, and the control's rectangle
   // (position in the parent and size) it was cut for.
-  const wxBitmap& piece() const { return piece_; }
-  const wxRect& piece_rect() const { return piece_rect_; }
+  const wxBitmap& piece() const { return background_piece_.piece(); }
+  const wxRect& piece_rect() const { return background_piece_.piece_rect(); }
 
  private:
-  wxBitmap piece_;
-  wxRect piece_rect_;
+  DhBackgroundPiece background_piece_;
 
   wxDECLARE_EVENT_TABLE();
   wxDECLARE_NO_COPY_CLASS(DhStaticText);
