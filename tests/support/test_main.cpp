@@ -55,8 +55,10 @@ int main(int argc, char** argv) {
     }
     usleep(100 * 1000);
   }
+  // Log to the terminal: a log window needs the very display that may have
+  // refused us, and asking GTK for one then aborts the whole process.
+  delete wxLog::SetActiveTarget(new wxLogStderr);
   if (!wxEntryStart(wx_argc, args.data())) {
-    wxLog::FlushActive();
     // Now and then the toolkit cannot open a display that a plain
     // connection just reached; a fresh process gets through.
     const char* tries = getenv("PORTIVA_TEST_START_TRIES");
