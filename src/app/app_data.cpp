@@ -50,29 +50,6 @@ DeviceServiceRelease::~DeviceServiceRelease() {
   FreePodDeviceService(AppData::device_service_);
   AppData::device_service_ = nullptr;
 }
-// Whether the GUI has answered the request now pending on a pair. Read and
-// written under the pair's own mutex; it keeps a spurious wake-up from
-// letting a worker run on while the GUI still uses its request record.
-struct PendingAnswer {
-  wxCondition* cond;
-  bool answered;
-};
-
-PendingAnswer g_answers[] = {
-    {&AppData::load_camera_roll_picture_begin_cond_, false},
-    {&AppData::load_camera_roll_picture_end_cond_, false},
-    {&AppData::load_photo_picture_begin_cond_, false},
-    {&AppData::load_photo_picture_end_cond_, false},
-    {&AppData::update_current_export_file_cond_, false},
-    {&AppData::update_current_progress_step_cond_, false},
-    {&AppData::export_complete_cond_, false},
-};
-
-bool* AnsweredFlag(wxCondition& cond) {
-  for (PendingAnswer& answer : g_answers)
-    if (answer.cond == &cond) return &answer.answered;
-  return nullptr;
-}
 }  // namespace
 
 bool AppData::Init() {
@@ -80,36 +57,94 @@ bool AppData::Init() {
   return true;
 }
 
-bool AskGuiAndWait(wxMutex& lock, wxCondition& cond, wxEvtHandler* target,
-                   wxThreadEvent* event) {
+void BumpPictureGenerations() {
+  {
+    wxMutexLocker lock(AppData::load_camera_roll_picture_count_lock_);
+    ++AppData::load_camera_roll_picture_count_;
+  }
+  {
+    wxMutexLocker lock(AppData::load_photo_picture_count_lock_);
+    ++AppData::load_photo_picture_count_;
+  }
+}
+
+// Lives on the waiting worker's stack; read and written under the pair's
+// mutex only.
+struct HandshakeEvent::Ticket {
+  bool answered = false;
+  bool by_handler = false;
+};
+
+HandshakeEvent::HandshakeEvent(int id) : wxThreadEvent(wxEVT_THREAD, id) {}
+
+HandshakeEvent::HandshakeEvent(const HandshakeEvent& other)
+    : wxThreadEvent(other) {}
+
+HandshakeEvent::~HandshakeEvent() {
+  if (!lock_) return;
+  wxMutexLocker locker(*lock_);
+  AnswerLocked(false);
+}
+
+void HandshakeEvent::Attach(Ticket* ticket, wxMutex* lock, wxCondition* cond) {
+  ticket_ = ticket;
+  lock_ = lock;
+  cond_ = cond;
+}
+
+void HandshakeEvent::AnswerLocked(bool by_handler) {
+  if (ticket_) {
+    ticket_->answered = true;
+    ticket_->by_handler = by_handler;
+    // Every waiter on the pair wakes and looks at its own ticket.
+    cond_->Broadcast();
+  }
+  ticket_ = nullptr;
+  lock_ = nullptr;
+  cond_ = nullptr;
+}
+
+bool AskGuiAndWait(wxMutex& lock, wxCondition& cond, EventTarget* target,
+                   HandshakeEvent* event) {
   if (!target) {
     delete event;
     return false;
   }
-  bool* answered = AnsweredFlag(cond);
+  HandshakeEvent::Ticket ticket;
   wxMutexLocker locker(lock);
-  if (answered) *answered = false;
-  target->QueueEvent(event);
-  // The handler cannot take the mutex before this wait releases it, so its
-  // signal cannot come too early.
-  do {
-    cond.Wait();
-  } while (answered && !*answered);
-  return true;
+  event->Attach(&ticket, &lock, &cond);
+  // The answer is the ticket, not the wake-up, so it cannot be lost while
+  // the mutex is let go here; and should the target be gone, the event
+  // answers itself as it is destroyed, which needs this mutex.
+  lock.Unlock();
+  target->Queue(event);
+  lock.Lock();
+  while (!ticket.answered) cond.Wait();
+  return ticket.by_handler;
 }
 
-HandshakeReply::HandshakeReply(wxMutex& lock, wxCondition& cond, Order order)
-    : lock_(lock), cond_(cond), order_(order) {
+HandshakeReply::HandshakeReply(wxMutex& lock, wxCondition& cond,
+                               wxEvent& event, Order order)
+    : lock_(lock),
+      cond_(cond),
+      request_(dynamic_cast<HandshakeEvent*>(&event)),
+      order_(order) {
   lock_.Lock();
 }
 
 HandshakeReply::~HandshakeReply() {
-  if (bool* answered = AnsweredFlag(cond_)) *answered = true;
+  if (request_ && request_->lock_ == &lock_) {
+    request_->ticket_->answered = true;
+    request_->ticket_->by_handler = true;
+    request_->ticket_ = nullptr;
+    request_->lock_ = nullptr;
+    request_->cond_ = nullptr;
+  }
   if (order_ == kSignalThenUnlock) {
-    cond_.Signal();
+    cond_.Broadcast();
     lock_.Unlock();
   } else {
     lock_.Unlock();
-    cond_.Signal();
+    cond_.Broadcast();
   }
 }

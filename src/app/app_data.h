@@ -4,6 +4,7 @@
 #include <wx/event.h>
 #include <wx/thread.h>
 
+#include "app/registry_slot.h"
 #include "device/device_context.h"
 #include "pod_device_service.h"
 #include "window/public_list_view_copy.h"
@@ -46,20 +47,52 @@ class AppData {
   static wxCondition export_complete_cond_;
 };
 
+// Both thumbnail generations move on, so that every running loader stops
+// at its next check (detection and a new device choice).
+void BumpPictureGenerations();
+
+// A request that a worker hands to the GUI thread and waits on. It carries
+// its own answered flag, so several workers can wait on one pair and each
+// wakes only for its own answer. An event destroyed unanswered (its target
+// window went away, or no handler took it) answers itself as abandoned.
+class HandshakeEvent : public wxThreadEvent {
+ public:
+  explicit HandshakeEvent(int id);
+  HandshakeEvent(const HandshakeEvent& other);
+  ~HandshakeEvent() override;
+
+  // A copy never answers for the original.
+  wxEvent* Clone() const override { return new HandshakeEvent(*this); }
+
+ private:
+  friend bool AskGuiAndWait(wxMutex&, wxCondition&, EventTarget*,
+                            HandshakeEvent*);
+  friend class HandshakeReply;
+  struct Ticket;
+  void Attach(Ticket* ticket, wxMutex* lock, wxCondition* cond);
+  // Under the pair's mutex: marks the request answered and lets it go.
+  void AnswerLocked(bool by_handler);
+
+  Ticket* ticket_ = nullptr;
+  wxMutex* lock_ = nullptr;
+  wxCondition* cond_ = nullptr;
+};
+
 // Worker side of a hand-shake: queues the event to the target and blocks
-// until the GUI handler has answered. With no target there is nobody to
-// answer, so the event is dropped and the call returns false at once.
-bool AskGuiAndWait(wxMutex& lock, wxCondition& cond, wxEvtHandler* target,
-                   wxThreadEvent* event);
+// until the GUI has answered it. False when nobody answered: no target
+// (the event is dropped at once), or the event was destroyed unhandled.
+bool AskGuiAndWait(wxMutex& lock, wxCondition& cond, EventTarget* target,
+                   HandshakeEvent* event);
 
 // GUI side of a hand-shake: holds the pair's mutex for the handler's scope
-// and signals when the scope ends, so that every path of the handler
-// answers the waiting worker.
+// and answers the request when the scope ends, so that every path of the
+// handler answers the waiting worker. A plain event carries no request and
+// is not answered.
 class HandshakeReply {
  public:
   enum Order { kSignalThenUnlock, kUnlockThenSignal };
 
-  HandshakeReply(wxMutex& lock, wxCondition& cond,
+  HandshakeReply(wxMutex& lock, wxCondition& cond, wxEvent& event,
                  Order order = kSignalThenUnlock);
   ~HandshakeReply();
 
@@ -69,6 +102,7 @@ class HandshakeReply {
  private:
   wxMutex& lock_;
   wxCondition& cond_;
+  HandshakeEvent* request_;
   Order order_;
 };
 

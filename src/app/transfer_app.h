@@ -3,6 +3,8 @@
 
 #include <wx/app.h>
 
+#include "app/registry_slot.h"
+
 class TransferFrame;
 class ToolBar;
 class ZLTitleBar;
@@ -29,31 +31,32 @@ class TransferApp : public wxApp {
 
   bool OnInit() override;
 
-  // The window registry: non-owning, null until the window exists.
-  TransferFrame* frame_ = nullptr;
-  ToolBar* tool_bar_ = nullptr;
-  ZLTitleBar* title_bar_ = nullptr;
-  LeftPane* left_pane_ = nullptr;
-  wxComboBox* device_combo_box_ = nullptr;
-  wxButton* refresh_button_ = nullptr;
-  wxTreeCtrl* navigation_tree_ = nullptr;
-  RightPane* right_pane_ = nullptr;
-  NoDeviceView* no_device_view_ = nullptr;
-  DeviceInfoView* device_info_view_ = nullptr;
-  DeviceContentView* device_content_view_ = nullptr;
-  wxSplitterWindow* public_view_splitter_ = nullptr;
-  wxPanel* filter_panel_ = nullptr;
-  wxDataViewListCtrl* genre_filter_list_ = nullptr;
-  wxDataViewListCtrl* artist_filter_list_ = nullptr;
-  wxDataViewListCtrl* album_filter_list_ = nullptr;
-  wxDataViewListCtrl* public_list_ = nullptr;
-  wxDataViewListCtrl* camera_roll_list_view_ = nullptr;
-  wxListView* camera_roll_icon_view_ = nullptr;
-  wxDataViewListCtrl* photo_list_view_ = nullptr;
-  wxListView* photo_icon_view_ = nullptr;
-  StatusBar* status_bar_ = nullptr;
-  wxProgressDialog* progress_dialog_ = nullptr;
-  wxMenu* edit_menu_ = nullptr;
+  // The window registry: non-owning, null until the window exists and
+  // again once it is destroyed.
+  RegistrySlot<TransferFrame> frame_;
+  RegistrySlot<ToolBar> tool_bar_;
+  RegistrySlot<ZLTitleBar> title_bar_;
+  RegistrySlot<LeftPane> left_pane_;
+  RegistrySlot<wxComboBox> device_combo_box_;
+  RegistrySlot<wxButton> refresh_button_;
+  RegistrySlot<wxTreeCtrl> navigation_tree_;
+  RegistrySlot<RightPane> right_pane_;
+  RegistrySlot<NoDeviceView> no_device_view_;
+  RegistrySlot<DeviceInfoView> device_info_view_;
+  RegistrySlot<DeviceContentView> device_content_view_;
+  RegistrySlot<wxSplitterWindow> public_view_splitter_;
+  RegistrySlot<wxPanel> filter_panel_;
+  RegistrySlot<wxDataViewListCtrl> genre_filter_list_;
+  RegistrySlot<wxDataViewListCtrl> artist_filter_list_;
+  RegistrySlot<wxDataViewListCtrl> album_filter_list_;
+  RegistrySlot<wxDataViewListCtrl> public_list_;
+  RegistrySlot<wxDataViewListCtrl> camera_roll_list_view_;
+  RegistrySlot<wxListView> camera_roll_icon_view_;
+  RegistrySlot<wxDataViewListCtrl> photo_list_view_;
+  RegistrySlot<wxListView> photo_icon_view_;
+  RegistrySlot<StatusBar> status_bar_;
+  RegistrySlot<wxProgressDialog> progress_dialog_;
+  RegistrySlot<wxMenu> edit_menu_;
 
   // Start-up up to the main frame: handlers, options, shared state, face.
   bool InitBeforeFrame();

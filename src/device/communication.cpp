@@ -1,5 +1,7 @@
 #include "device/communication.h"
 
+#include "app/category_table.h"
+
 plist_t DeviceService::GetDeviceList() { return service_->GetDeviceList(); }
 
 Device* DeviceService::CreateDevice(const char* value, const char* type) {
@@ -30,19 +32,21 @@ int Device::ExportDirectory(const char* device_path,
   return handle_->ExportDirectory(handle_, device_path, local_directory);
 }
 
-#define PORTIVA_DEVICE_LIST(name)                            \
-  plist_t Device::name(unsigned int a, unsigned int b) {     \
-    return handle_->name(handle_, a, b);                     \
-  }
-PORTIVA_DEVICE_LIST(GetMusicList)
-PORTIVA_DEVICE_LIST(GetPlaylistList)
-PORTIVA_DEVICE_LIST(GetMovieList)
-PORTIVA_DEVICE_LIST(GetPodcastList)
-PORTIVA_DEVICE_LIST(GetTVShowList)
-PORTIVA_DEVICE_LIST(GetAudiobookList)
-PORTIVA_DEVICE_LIST(GetVoiceMemoList)
-PORTIVA_DEVICE_LIST(GetRingtoneList)
-PORTIVA_DEVICE_LIST(GetPhotoList)
-PORTIVA_DEVICE_LIST(GetBookList)
-PORTIVA_DEVICE_LIST(GetCameraRollList)
-#undef PORTIVA_DEVICE_LIST
+plist_t Device::GetList(int category) {
+  const CategoryInfo* info = FindCategory(category);
+  if (!info || !handle_) return nullptr;
+  return (handle_->*info->list)(handle_, 0, 0);
+}
+
+// Both arguments are always 0 for the device library.
+plist_t Device::GetMusicList(unsigned int, unsigned int) { return GetList(kCategoryMusic); }
+plist_t Device::GetPlaylistList(unsigned int, unsigned int) { return GetList(kCategoryPlaylists); }
+plist_t Device::GetMovieList(unsigned int, unsigned int) { return GetList(kCategoryMovies); }
+plist_t Device::GetPodcastList(unsigned int, unsigned int) { return GetList(kCategoryPodcasts); }
+plist_t Device::GetTVShowList(unsigned int, unsigned int) { return GetList(kCategoryTVShows); }
+plist_t Device::GetAudiobookList(unsigned int, unsigned int) { return GetList(kCategoryAudiobooks); }
+plist_t Device::GetVoiceMemoList(unsigned int, unsigned int) { return GetList(kCategoryVoiceMemos); }
+plist_t Device::GetRingtoneList(unsigned int, unsigned int) { return GetList(kCategoryRingtones); }
+plist_t Device::GetPhotoList(unsigned int, unsigned int) { return GetList(kCategoryPhotos); }
+plist_t Device::GetBookList(unsigned int, unsigned int) { return GetList(kCategoryBooks); }
+plist_t Device::GetCameraRollList(unsigned int, unsigned int) { return GetList(kCategoryCameraRoll); }

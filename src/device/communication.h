@@ -39,6 +39,10 @@ class Device {
                  PodExportCallback callback);
   int ExportDirectory(const char* device_path, const char* local_directory);
 
+  // A list of the device library by its category code (1 to 13; a group
+  // code gives its parent list), or null.
+  plist_t GetList(int category);
+
   plist_t GetMusicList(unsigned int a, unsigned int b);
   plist_t GetPlaylistList(unsigned int a, unsigned int b);
   plist_t GetMovieList(unsigned int a, unsigned int b);

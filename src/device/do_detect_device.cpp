@@ -7,9 +7,9 @@
 #include <cstdlib>
 
 #include "app/app_data.h"
+#include "app/category_table.h"
 #include "app/my_event.h"
 #include "app/transfer_app.h"
-#include "window/left_pane.h"
 #include "app/trace.h"
 #include "app/zl_app_path.h"
 #include "device/communication.h"
@@ -21,32 +21,12 @@ void AppendFirst(wxString* message, const char* text) {
   if (message && message->empty()) *message = text;
 }
 
-// The eleven lists in the order they are fetched.
-struct ListFetch {
-  plist_t DeviceContext::*field;
-  plist_t (Device::*fetch)(unsigned int, unsigned int);
-};
-
-const ListFetch kListFetches[] = {
-    {&DeviceContext::music_list, &Device::GetMusicList},
-    {&DeviceContext::movie_list, &Device::GetMovieList},
-    {&DeviceContext::tv_show_list, &Device::GetTVShowList},
-    {&DeviceContext::podcast_list, &Device::GetPodcastList},
-    {&DeviceContext::audiobook_list, &Device::GetAudiobookList},
-    {&DeviceContext::book_list, &Device::GetBookList},
-    {&DeviceContext::ringtone_list, &Device::GetRingtoneList},
-    {&DeviceContext::playlist_list, &Device::GetPlaylistList},
-    {&DeviceContext::voice_memo_list, &Device::GetVoiceMemoList},
-    {&DeviceContext::camera_roll_list, &Device::GetCameraRollList},
-    {&DeviceContext::photo_list, &Device::GetPhotoList},
-};
-
 void FreeNodes(DeviceContext* context) {
   if (context->info) plist_free(context->info);
   context->info = nullptr;
-  for (const ListFetch& list : kListFetches) {
-    if (context->*list.field) plist_free(context->*list.field);
-    context->*list.field = nullptr;
+  for (const CategoryInfo& category : kCategories) {
+    if (context->*category.list_field) plist_free(context->*category.list_field);
+    context->*category.list_field = nullptr;
   }
 }
 
@@ -72,7 +52,7 @@ wxString SafeDirectoryName(const wxString& id) {
 }
 
 int DoInitDevice(DeviceContext* context, wxString* message) {
-  if (context->type == "path") return 0;
+  if (context->type == "path") return POD_STATUS_OK;
 
   wxString work_dir =
       ZLAppPath::GetTemporaryDir() + "/" + SafeDirectoryName(context->id);
@@ -87,20 +67,20 @@ int DoInitDevice(DeviceContext* context, wxString* message) {
                    ? context->device->Init(database_dir.utf8_str())
                    : POD_STATUS_FAILED;
   switch (status) {
-    case 0:
-      return 0;
-    case 3:
+    case POD_STATUS_OK:
+      return POD_STATUS_OK;
+    case POD_STATUS_NO_DEVICE:
       AppendFirst(message, "No device detected, try to connect it.");
       context->valid = false;
-      return 3;
-    case 4:
+      return POD_STATUS_NO_DEVICE;
+    case POD_STATUS_PASSCODE_LOCKED:
       AppendFirst(message, "Device is protected by passcode,unlock it first.");
       context->valid = false;
-      return 4;
+      return POD_STATUS_PASSCODE_LOCKED;
     default:
       AppendFirst(message, "Device connect failed.");
       context->valid = false;
-      return 1;
+      return POD_STATUS_FAILED;
   }
 }
 
@@ -114,7 +94,7 @@ void OpenDeviceEntry(plist_t entry, DeviceContext* context, wxString* message) {
   context->device = DeviceService(AppData::device_service_)
                         .CreateDevice(value.utf8_str(), type.utf8_str());
   context->valid = true;
-  if (DoInitDevice(context, message) != 0) return;
+  if (DoInitDevice(context, message) != POD_STATUS_OK) return;
   if (!context->device) {
     // No handle means nothing to read from; treat it like a failed opening.
     AppendFirst(message, "Device connect failed.");
@@ -126,19 +106,12 @@ void OpenDeviceEntry(plist_t entry, DeviceContext* context, wxString* message) {
   context->name = record::Has(context->info, "DeviceName")
                       ? record::String(context->info, "DeviceName")
                       : wxGetTranslation("Unknown Device");
-  for (const ListFetch& list : kListFetches)
-    context->*list.field = (context->device->*list.fetch)(0, 0);
+  for (const CategoryInfo& category : kCategories)
+    context->*category.list_field = context->device->GetList(category.code);
 }
 
 wxString DetectDevices() {
-  {
-    wxMutexLocker lock(AppData::load_camera_roll_picture_count_lock_);
-    ++AppData::load_camera_roll_picture_count_;
-  }
-  {
-    wxMutexLocker lock(AppData::load_photo_picture_count_lock_);
-    ++AppData::load_photo_picture_count_;
-  }
+  BumpPictureGenerations();
 
   wxString warning;
   wxMutexLocker lock(AppData::current_device_list_lock_);
@@ -173,13 +146,11 @@ wxString DetectDevices() {
 wxThread::ExitCode DoDetectDevice::Entry() {
   Trace("Entry DoDetectDevice::Entry()");
   wxString warning = DetectDevices();
-  // The pane exists for as long as the program runs once it was made.
-  if (LeftPane* pane = wxGetApp().left_pane_) {
-    wxThreadEvent* done =
-        new wxThreadEvent(wxEVT_THREAD, kThreadDetectDeviceCompleted);
-    done->SetString(warning);
-    pane->GetEventHandler()->QueueEvent(done);
-  }
+  // Without the pane (not made yet, or gone) the report is dropped.
+  wxThreadEvent* done =
+      new wxThreadEvent(wxEVT_THREAD, kThreadDetectDeviceCompleted);
+  done->SetString(warning);
+  wxGetApp().left_pane_.Queue(done);
   Trace("Leave DoDetectDevice::Entry()");
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <wx/sizer.h>
 #include <wx/srchctrl.h>
 
+#include "app/category_table.h"
 #include "app/transfer_app.h"
 #include "common/domain_face.h"
 #include "common/image_util.h"
@@ -22,34 +23,6 @@ struct MenuEntry {
   const char* label;
   // Whether detection disables the entry while it runs.
   bool follows_detection;
-};
-
-const MenuEntry kFileEntries[] = {
-    {5100, wxTRANSLATE("Export All Music"), true},
-    {5101, wxTRANSLATE("Export All Movies"), true},
-    {5102, wxTRANSLATE("Export All TV Shows"), true},
-    {5103, wxTRANSLATE("Export All Podcasts"), true},
-    {5104, wxTRANSLATE("Export All Audiobooks"), true},
-    {5105, wxTRANSLATE("Export All Books"), true},
-    {5107, wxTRANSLATE("Export All Ringtones"), true},
-    {5108, wxTRANSLATE("Export All Playlists"), true},
-    {5110, wxTRANSLATE("Export All Voice Memos"), true},
-    {5111, wxTRANSLATE("Export All Camera Roll"), true},
-    {5112, wxTRANSLATE("Export All Photos"), true},
-};
-
-const MenuEntry kOpenFolderEntries[] = {
-    {5114, wxTRANSLATE("Music Folder"), false},
-    {5115, wxTRANSLATE("Movies Folder"), false},
-    {5116, wxTRANSLATE("TV Shows Folder"), false},
-    {5117, wxTRANSLATE("Podcasts Folder"), false},
-    {5118, wxTRANSLATE("Audiobooks Folder"), false},
-    {5119, wxTRANSLATE("Books Folder"), false},
-    {5120, wxTRANSLATE("Ringtones Folder"), false},
-    {5121, wxTRANSLATE("Playlists Folder"), false},
-    {5122, wxTRANSLATE("Voice Memos Folder"), false},
-    {5123, wxTRANSLATE("Camera Roll Folder"), false},
-    {5124, wxTRANSLATE("Photos Folder"), false},
 };
 
 const MenuEntry kEditEntries[] = {
@@ -96,6 +69,14 @@ void AppendEntries(wxMenu* menu, const MenuEntry* entries, size_t count) {
 template <size_t N>
 void AppendEntries(wxMenu* menu, const MenuEntry (&entries)[N]) {
   AppendEntries(menu, entries, N);
+}
+
+// The File menu's "Export All" entries and the "Open Export Folder"
+// submenu, one entry per category.
+void AppendCategoryEntries(wxMenu* menu, int CategoryInfo::*id,
+                           const char* CategoryInfo::*label) {
+  for (const CategoryInfo& category : kCategories)
+    menu->Append(category.*id, wxGetTranslation(category.*label));
 }
 
 template <size_t N>
@@ -203,10 +184,12 @@ void ToolBar::CreateZlMenu() {
   const wxColour current = DomainFace::GetColour(kFaceMenuTextCurrentColour);
 
   file_menu_ = new wxMenu;
-  AppendEntries(file_menu_, kFileEntries);
+  AppendCategoryEntries(file_menu_, &CategoryInfo::export_all_id,
+                        &CategoryInfo::export_all_label);
   file_menu_->AppendSeparator();
   wxMenu* open_folder = new wxMenu;
-  AppendEntries(open_folder, kOpenFolderEntries);
+  AppendCategoryEntries(open_folder, &CategoryInfo::open_folder_id,
+                        &CategoryInfo::open_folder_label);
   file_menu_->AppendSubMenu(open_folder, _("Open Export Folder"));
   file_menu_->AppendSeparator();
   file_menu_->Append(wxID_EXIT, _("Quit"));
@@ -250,8 +233,12 @@ void ToolBar::ChangeLanguage() {
 }
 
 void ToolBar::ZLEnableAllMenuItem(bool enable) {
-  EnableEntries(file_menu_, kFileEntries, enable);
-  if (file_menu_) file_menu_->Enable(wxID_EXIT, enable);
+  if (file_menu_) {
+    // The open-folder entries stay usable throughout.
+    for (const CategoryInfo& category : kCategories)
+      file_menu_->Enable(category.export_all_id, enable);
+    file_menu_->Enable(wxID_EXIT, enable);
+  }
   EnableEntries(edit_menu_, kEditEntries, enable);
   if (advanced_menu_) advanced_menu_->Enable(kOptionsId, enable);
   if (language_menu_)

@@ -7,29 +7,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/category_table.h"
 #include "app/zl_app_path.h"
 
 OptionConfig OptionData::data_;
 
 const char kSelectFolderKey[] = "select-folder";
 const char kShowFinishedKey[] = "show-finished";
-
-// In the order of the options file.
-const OptionFolder kOptionFolders[] = {
-    {&OptionConfig::music_path, "music-path", "/Music"},
-    {&OptionConfig::movie_path, "movie-path", "/Movies"},
-    {&OptionConfig::tv_show_path, "tv-show-path", "/TV Shows"},
-    {&OptionConfig::podcast_path, "podcast-path", "/Podcasts"},
-    {&OptionConfig::audiobook_path, "audiobook-path", "/Audiobooks"},
-    {&OptionConfig::book_path, "book-path", "/Books"},
-    {&OptionConfig::ringtone_path, "ringtone-path", "/Ringtones"},
-    {&OptionConfig::playlist_path, "playlist-path", "/Playlists"},
-    {&OptionConfig::voice_memo_path, "voice-memo-path", "/Voice Memos"},
-    {&OptionConfig::camera_roll_path, "camera-roll-path", "/Camera Roll"},
-    {&OptionConfig::photo_path, "photo-path", "/Photos"},
-};
-const size_t kOptionFolderCount =
-    sizeof(kOptionFolders) / sizeof(kOptionFolders[0]);
 
 bool OptionData::Init() {
   SetOptionConfigDefault();
@@ -40,9 +24,9 @@ bool OptionData::Init() {
 void OptionData::SetOptionConfigDefault() {
   data_.select_folder = true;
   data_.show_finished = true;
-  for (size_t i = 0; i < kOptionFolderCount; ++i) {
-    wxString folder = ZLAppPath::GetDataDir() + kOptionFolders[i].default_name;
-    data_.*kOptionFolders[i].field = folder;
+  for (const CategoryInfo& category : kCategories) {
+    wxString folder = ZLAppPath::GetDataDir() + category.default_folder;
+    data_.*category.folder = folder;
     if (!wxDirExists(folder)) wxMkdir(folder, 0777);
   }
 }
@@ -85,9 +69,9 @@ void OptionData::FillOptionConfigFromFile() {
     ReadFlag(dict, kSelectFolderKey, &data_.select_folder);
     ReadFlag(dict, kShowFinishedKey, &data_.show_finished);
   }
-  for (size_t i = 0; i < kOptionFolderCount; ++i)
-    data_.*kOptionFolders[i].field =
-        dict ? ReadText(dict, kOptionFolders[i].key) : wxString();
+  for (const CategoryInfo& category : kCategories)
+    data_.*category.folder =
+        dict ? ReadText(dict, category.options_key) : wxString();
   plist_free(root);
 }
 
@@ -97,9 +81,9 @@ void OptionData::SaveOptionConfigToFile() {
                       plist_new_bool(data_.select_folder));
   plist_dict_set_item(dict, kShowFinishedKey,
                       plist_new_bool(data_.show_finished));
-  for (size_t i = 0; i < kOptionFolderCount; ++i) {
-    wxScopedCharBuffer value = (data_.*kOptionFolders[i].field).utf8_str();
-    plist_dict_set_item(dict, kOptionFolders[i].key,
+  for (const CategoryInfo& category : kCategories) {
+    wxScopedCharBuffer value = (data_.*category.folder).utf8_str();
+    plist_dict_set_item(dict, category.options_key,
                         plist_new_string(value.data()));
   }
   char* xml = nullptr;

@@ -21,17 +21,6 @@ struct OptionConfig {
   wxString photo_path;
 };
 
-// One export folder of the options: its field, its key in the options file
-// and the name of its default folder under the data directory.
-struct OptionFolder {
-  wxString OptionConfig::*field;
-  const char* key;
-  const char* default_name;
-};
-
-extern const OptionFolder kOptionFolders[];
-extern const size_t kOptionFolderCount;
-
 extern const char kSelectFolderKey[];
 extern const char kShowFinishedKey[];
 

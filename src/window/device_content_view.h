@@ -5,9 +5,16 @@
 
 class wxBitmap;
 
-// The content view of the right pane. It shows one of five sub-views:
-// 0 the media list with its filters, 1 Camera Roll thumbnails, 2 Camera
-// Roll list, 3 Photos thumbnails, 4 Photos list.
+// The content view's sub-views.
+enum ContentSubView {
+  kContentMediaList = 0,  // the media list with its filters
+  kContentCameraRollIcons = 1,
+  kContentCameraRollList = 2,
+  kContentPhotoIcons = 3,
+  kContentPhotoList = 4,
+};
+
+// The content view of the right pane. It shows one of its five sub-views.
 class DeviceContentView : public ThemePanel {
  public:
   // Takes ownership of the background.

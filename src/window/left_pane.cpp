@@ -9,6 +9,7 @@
 #include <wx/sizer.h>
 
 #include "app/app_data.h"
+#include "app/category_table.h"
 #include "app/my_event.h"
 #include "app/trace.h"
 #include "app/transfer_app.h"
@@ -26,17 +27,22 @@ const int kDeviceComboBoxId = 201;
 const int kRefreshButtonId = 202;
 const int kNavigationTreeId = 203;
 
-// Tree images in image-list order.
-const char* const kTreeImages[] = {
-    "image/client/navigation/ipad.png",       "image/client/navigation/iphone.png",
-    "image/client/navigation/ipod.png",       "image/client/navigation/unknow.png",
-    "image/client/navigation/music.png",      "image/client/navigation/movie.png",
-    "image/client/navigation/tv_show.png",    "image/client/navigation/podcast.png",
-    "image/client/navigation/audiobook.png",  "image/client/navigation/book.png",
-    "image/client/navigation/ringtone.png",   "image/client/navigation/playlist.png",
-    "image/client/navigation/voice_memo.png", "image/client/navigation/camera_roll.png",
-    "image/client/navigation/photo.png",
+// The device pictures head the image list, by device type; the
+// categories' pictures follow in table order.
+const char* const kDeviceTreeImages[] = {
+    "image/client/navigation/ipad.png", "image/client/navigation/iphone.png",
+    "image/client/navigation/ipod.png", "image/client/navigation/unknow.png",
 };
+static_assert(sizeof(kDeviceTreeImages) / sizeof(kDeviceTreeImages[0]) ==
+                  kFirstCategoryTreeImage,
+              "category pictures follow the device pictures");
+
+void AddTreeImage(wxImageList* images, const char* path) {
+  wxBitmap icon = ImageUtil::GetBitmapResource(path, wxBITMAP_TYPE_PNG);
+  if (!icon.IsOk() || icon.GetWidth() != 16 || icon.GetHeight() != 16)
+    icon = wxBitmap(16, 16);
+  images->Add(icon);
+}
 
 void ShowWarningBox(const wxString& text) {
   wxMessageBox(text, _("Warn!"), wxOK | wxCENTRE, nullptr);
@@ -74,12 +80,9 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
       new wxTreeCtrl(this, kNavigationTreeId, wxDefaultPosition, wxDefaultSize,
                      wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
   image_list_ = new wxImageList(16, 16, true);
-  for (const char* path : kTreeImages) {
-    wxBitmap icon = ImageUtil::GetBitmapResource(path, wxBITMAP_TYPE_PNG);
-    if (!icon.IsOk() || icon.GetWidth() != 16 || icon.GetHeight() != 16)
-      icon = wxBitmap(16, 16);
-    image_list_->Add(icon);
-  }
+  for (const char* path : kDeviceTreeImages) AddTreeImage(image_list_, path);
+  for (const CategoryInfo& category : kCategories)
+    AddTreeImage(image_list_, category.tree_image);
   navigation_tree_->AssignImageList(image_list_);
   sizer->Add(navigation_tree_, 1, wxEXPAND | wxLEFT, 2);
   sizer->AddSpacer(5);
@@ -123,7 +126,7 @@ void LeftPane::SetControlsEnabled(bool enable) {
 void LeftPane::ZLDetectDevice() {
   TransferApp& app = wxGetApp();
   SetControlsEnabled(false);
-  if (app.right_pane_) app.right_pane_->ZLShowView(0);
+  if (app.right_pane_) app.right_pane_->ZLShowView(kNoDeviceView);
   if (app.status_bar_) app.status_bar_->SetStatusText(_("Detecting ..."));
   navigation_tree_->DeleteAllItems();
   if (device_combo_box_->GetCount() > 0) device_combo_box_->Clear();
@@ -169,14 +172,7 @@ void LeftPane::OnDetectDeviceCompleted(wxThreadEvent& event) {
 }
 
 void LeftPane::OnSelectionComboBoxSelected(wxCommandEvent& event) {
-  {
-    wxMutexLocker lock(AppData::load_camera_roll_picture_count_lock_);
-    ++AppData::load_camera_roll_picture_count_;
-  }
-  {
-    wxMutexLocker lock(AppData::load_photo_picture_count_lock_);
-    ++AppData::load_photo_picture_count_;
-  }
+  BumpPictureGenerations();
   int selection = event.GetInt();
   if (selection < 0 || selection >= static_cast<int>(device_combo_box_->GetCount()))
     return;
@@ -215,7 +211,7 @@ void LeftPane::OnNavigationTreeCtrlChanged(wxTreeEvent& event) {
         static_cast<NavigationTreeCtrlData*>(navigation_tree_->GetItemData(item));
     if (data && data->category == kCategoryDevice) {
       if (app.device_info_view_) app.device_info_view_->UpdateDeviceInfo(data->node);
-      if (app.right_pane_) app.right_pane_->ZLShowView(1);
+      if (app.right_pane_) app.right_pane_->ZLShowView(kDeviceInfoView);
     }
   }
   Trace("Leave LeftPane::OnNavigationTreeCtrlChanged()");

@@ -50,33 +50,24 @@ void RightPane::ZLShowView(int view) {
   device_content_view_->Hide();
   device_info_view_->Hide();
   no_device_view_->Hide();
-  if (view == 0) {
+  if (view == kNoDeviceView) {
     no_device_view_->Show();
-  } else if (view == 1) {
+  } else if (view == kDeviceInfoView) {
     device_info_view_->Show();
-  } else if (view >= 2 && view <= 7) {
+  } else if (view >= kDeviceContentView && view <= kPhotoListView) {
     device_content_view_->Show();
-    if (view >= 3) device_content_view_->ZLShowView(view - 3);
+    if (view >= kFirstContentSubView)
+      device_content_view_->ZLShowView(view - kFirstContentSubView);
   }
   Layout();
 }
 
 bool RightPane::ZLIsShown(int view) const {
-  switch (view) {
-    case 0:
-      return no_device_view_->IsShown();
-    case 1:
-      return device_info_view_->IsShown();
-    case 2:
-      return device_content_view_->IsShown();
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-      return device_content_view_->IsShown() &&
-             device_content_view_->ZLIsShown(view - 3);
-    default:
-      return false;
-  }
+  if (view == kNoDeviceView) return no_device_view_->IsShown();
+  if (view == kDeviceInfoView) return device_info_view_->IsShown();
+  if (view == kDeviceContentView) return device_content_view_->IsShown();
+  if (view >= kFirstContentSubView && view <= kPhotoListView)
+    return device_content_view_->IsShown() &&
+           device_content_view_->ZLIsShown(view - kFirstContentSubView);
+  return false;
 }

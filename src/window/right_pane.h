@@ -8,8 +8,21 @@ class NoDeviceView;
 class DeviceInfoView;
 class DeviceContentView;
 
-// Shows exactly one of its three views: 0 no device, 1 device information,
-// 2 the content view (3 to 7 pick the content view's sub-view as well).
+// What the right pane shows: one of its three views, or the content view
+// with one of its sub-views (the sub-view's number plus kFirstContentSubView).
+enum RightPaneView {
+  kNoDeviceView = 0,
+  kDeviceInfoView = 1,
+  kDeviceContentView = 2,
+  kFirstContentSubView = 3,
+  kMediaListView = kFirstContentSubView,  // 3
+  kCameraRollIconView,                    // 4
+  kCameraRollListView,                    // 5
+  kPhotoIconView,                         // 6
+  kPhotoListView,                         // 7
+};
+
+// Shows exactly one of its three views.
 class RightPane : public ThemePanel {
  public:
   // Takes ownership of the background.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/category_table.h"
 #include "app/zl_app_path.h"
 #include "settings/option_data.h"
 #include "test_support.h"
@@ -39,8 +40,8 @@ class OptionDataTest : public ::testing::Test {
 
   static std::vector<wxString> Folders() {
     std::vector<wxString> folders;
-    for (size_t i = 0; i < kOptionFolderCount; ++i)
-      folders.push_back(OptionData::data_.*kOptionFolders[i].field);
+    for (const CategoryInfo& category : kCategories)
+      folders.push_back(OptionData::data_.*category.folder);
     return folders;
   }
 };

@@ -196,3 +196,50 @@ TEST_F(DetectDeviceTest, MoreThanTenDevicesUsesTheFirstTen) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every category's list lands in its own field: each list of the image
+// holds a different number of items, so a crossed wire shows.
+TEST_F(DetectDeviceTest, EachListLandsInItsOwnField) {
+  const struct {
+    const char* image_key;
+    plist_t DeviceContext::*field;
+  } kLists[] = {
+      {"Music", &DeviceContext::music_list},
+      {"Movies", &DeviceContext::movie_list},
+      {"TVShows", &DeviceContext::tv_show_list},
+      {"Podcasts", &DeviceContext::podcast_list},
+      {"Audiobooks", &DeviceContext::audiobook_list},
+      {"Books", &DeviceContext::book_list},
+      {"Ringtones", &DeviceContext::ringtone_list},
+      {"Playlists", &DeviceContext::playlist_list},
+      {"VoiceMemos", &DeviceContext::voice_memo_list},
+      {"CameraRoll", &DeviceContext::camera_roll_list},
+      {"Photos", &DeviceContext::photo_list},
+  };
+  DeviceImageBuilder image(root_ + "/all");
+  image.Identifier(HexId(7)).Info(Dict({{"DeviceName", "All"}}));
+  uint32_t count = 1;
+  for (const auto& list : kLists) {
+    std::vector<plist_t> items;
+    for (uint32_t i = 0; i < count; ++i)
+      items.push_back(Dict({{"title", list.image_key}}));
+    image.List(list.image_key, testsupport::FlatList(items));
+    ++count;
+  }
+  testsupport::ConnectImages({image.Write()});
+  EXPECT_EQ(DetectDevices(), "");
+  ASSERT_EQ(List().device_count, 1);
+  const DeviceContext& context = List().device_contexts[0];
+  count = 1;
+  for (const auto& list : kLists) {
+    EXPECT_EQ(record::Number(context.*list.field), count) << list.image_key;
+    EXPECT_EQ(record::String(record::ArrayItem(record::Items(context.*list.field), 0),
+                             "title"),
+              list.image_key);
+    ++count;
+  }
+}
+
+}  // namespace

@@ -101,6 +101,32 @@ TEST_F(MainWindowTest, BeforeDetectionTheRegistryIsFilledAndNoViewShows) {
   frame->Destroy();
 }
 
+// Destroyed windows leave no dangling pointer behind in the registry, and
+// a detection that ends after its pane is gone drops its report.
+TEST_F(MainWindowTest, DestroyedWindowsLeaveTheRegistry) {
+  testsupport::ConnectImages({Image("one", Id(1), 0, "Pad One", "iPad13,4")});
+  TransferFrame* frame = MakeFrame();
+  TransferApp& app = wxGetApp();
+  ASSERT_NE(app.left_pane_, nullptr);
+  app.left_pane_->ZLDetectDevice();  // the worker reports to a dying pane
+  frame->Destroy();
+  EXPECT_TRUE(testsupport::RunLoopUntil([&] { return app.frame_ == nullptr; }));
+  testsupport::RunLoopFor(300);
+  EXPECT_EQ(app.frame_, nullptr);
+  EXPECT_EQ(app.tool_bar_, nullptr);
+  EXPECT_EQ(app.title_bar_, nullptr);
+  EXPECT_EQ(app.left_pane_, nullptr);
+  EXPECT_EQ(app.right_pane_, nullptr);
+  EXPECT_EQ(app.status_bar_, nullptr);
+  EXPECT_EQ(app.no_device_view_, nullptr);
+  EXPECT_EQ(app.device_info_view_, nullptr);
+  EXPECT_EQ(app.device_content_view_, nullptr);
+  EXPECT_EQ(app.device_combo_box_, nullptr);
+  EXPECT_EQ(app.refresh_button_, nullptr);
+  EXPECT_EQ(app.navigation_tree_, nullptr);
+  EXPECT_EQ(app.edit_menu_, nullptr);
+}
+
 TEST_F(MainWindowTest, FirstIdleStartsExactlyOneDetection) {
   testsupport::ConnectImages({Image("one", Id(1), 0, "Pad One", "iPad13,4")});
   testing::internal::CaptureStdout();
