@@ -44,12 +44,21 @@ wxString ZLAppPath::GetDataDir() {
   return MakeLevels(GetDocumentsDir(), levels, 2);
 }
 
+namespace {
+const char kLanguageFileName[] = "language.txt";
+const char kOptionsDirName[] = "options";
+}  // namespace
+
+bool ZLAppPath::IsOwnTemporaryEntry(const wxString& name) {
+  return name == kLanguageFileName || name == kOptionsDirName;
+}
+
 wxString ZLAppPath::GetLanguageFilePath() {
-  return GetTemporaryDir() + "/language.txt";
+  return GetTemporaryDir() + "/" + kLanguageFileName;
 }
 
 wxString ZLAppPath::GetOptionsFilePath() {
-  const wxString levels[] = {"options"};
+  const wxString levels[] = {kOptionsDirName};
   return MakeLevels(GetTemporaryDir(), levels, 1) + "/options.xml";
 }
 

@@ -17,6 +17,9 @@ class ZLAppPath {
   static wxString GetTemporaryDir();
   static wxString GetDataDir();
   static wxString GetLanguageFilePath();
+  // Whether name is one of the program's own entries in the temporary
+  // directory, which no device directory may take.
+  static bool IsOwnTemporaryEntry(const wxString& name);
   static wxString GetOptionsFilePath();
 
   static wxString GetProductAlias();

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/file_util.h"
 
 FaceConfigMap* gFaceConfigMap = new FaceConfigMap;
 
@@ -20,19 +24,26 @@ const char kFaceTitleTextColour[] = "/face/titlebar/titletext-colour";
 
 namespace {
 
-struct FaceNode {
-  FaceNode* parent;
-  wxString path;
+// Face keys are a few levels deep; deeper elements are parsed but neither
+// recorded nor added to the path, so memory stays proportional to the file.
+const int kMaxFaceDepth = 32;
+const int kMaxFaceFontSize = 96;
+
+// The key path of the element being read, shared by all levels: each level
+// remembers only where its own part begins.
+struct FaceParse {
+  std::string path;
+  std::vector<size_t> starts;
+  int depth = 0;
 };
 
 void XMLCALL StartElementHandler(void* user_data, const XML_Char* name,
                                  const XML_Char** atts) {
-  FaceNode** top = static_cast<FaceNode**>(user_data);
-  FaceNode* node = new FaceNode;
-  node->parent = *top;
-  node->path = (*top ? (*top)->path : wxString()) + "/" +
-               wxString::FromUTF8(name);
-  *top = node;
+  FaceParse* parse = static_cast<FaceParse*>(user_data);
+  if (++parse->depth > kMaxFaceDepth) return;
+  parse->starts.push_back(parse->path.size());
+  parse->path += "/";
+  parse->path += name;
   if (!atts || !atts[0]) return;
 
   wxRect* rect = new wxRect(0, 0, 0, 0);
@@ -48,52 +59,40 @@ void XMLCALL StartElementHandler(void* user_data, const XML_Char* name,
       rect->height = value;
   }
   // The replaced rectangle is left alone: nobody frees face entries.
-  (*gFaceConfigMap)[node->path] = rect;
+  (*gFaceConfigMap)[wxString::FromUTF8(parse->path)] = rect;
 }
 
 void XMLCALL EndElementHandler(void* user_data, const XML_Char*) {
-  FaceNode** top = static_cast<FaceNode**>(user_data);
-  FaceNode* node = *top;
-  if (!node) return;
-  *top = node->parent;
-  delete node;
+  FaceParse* parse = static_cast<FaceParse*>(user_data);
+  if (parse->depth == 0) return;
+  if (parse->depth-- > kMaxFaceDepth) return;
+  parse->path.resize(parse->starts.back());
+  parse->starts.pop_back();
 }
 
 }  // namespace
 
 int DomainFace::LoadFace(const wxString& path) {
-  wxScopedCharBuffer utf8_path = path.utf8_str();
-  FILE* file = fopen(utf8_path.data(), "rb");
-  if (!file) return -1;
+  // A pipe, a folder or anything else but a regular file is no face file.
+  std::string xml;
+  if (!ReadRegularFile(path, &xml)) return -1;
 
   XML_Parser parser = XML_ParserCreate(nullptr);
-  FaceNode* top = nullptr;
-  XML_SetUserData(parser, &top);
+  FaceParse parse;
+  XML_SetUserData(parser, &parse);
   XML_SetElementHandler(parser, StartElementHandler, EndElementHandler);
-
-  char* buffer = new char[1024];
-  while (!feof(file)) {
-    size_t read = fread(buffer, 1, 1024, file);
-    if (ferror(file)) break;
-    if (XML_Parse(parser, buffer, static_cast<int>(read), 0) ==
-        XML_STATUS_ERROR) {
-      fprintf(stderr, "%s at line %lu ->%s\n",
-              XML_ErrorString(XML_GetErrorCode(parser)),
-              static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)),
-              utf8_path.data());
-      break;
-    }
+  // Errors found only at the end of the document (an empty or truncated
+  // file) are not reported.
+  if (XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 0) ==
+      XML_STATUS_ERROR) {
+    fprintf(stderr, "%s at line %lu ->%s\n",
+            XML_ErrorString(XML_GetErrorCode(parser)),
+            static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)),
+            path.utf8_string().c_str());
+  } else {
+    XML_Parse(parser, nullptr, 0, 1);
   }
-  XML_Parse(parser, buffer, 0, 1);
-  delete[] buffer;
   XML_ParserFree(parser);
-  // Elements left open by an error or a truncated file.
-  while (top) {
-    FaceNode* parent = top->parent;
-    delete top;
-    top = parent;
-  }
-  fclose(file);
   return 0;
 }
 
@@ -115,7 +114,10 @@ wxColour DomainFace::GetColour(const wxString& key) {
 wxFont DomainFace::GetFont(const wxString& key) {
   wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
   const wxRect* rect = Find(key);
-  if (rect && rect->height > 0) font.SetPointSize(rect->height);
+  // Sizes the toolkit would refuse, or that no caption could use, keep
+  // the default.
+  if (rect && rect->height > 0 && rect->height <= kMaxFaceFontSize)
+    font.SetPointSize(rect->height);
   return font;
 }
 

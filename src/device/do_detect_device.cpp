@@ -48,6 +48,12 @@ wxString SafeDirectoryName(const wxString& id) {
   if (name.empty()) return "%";
   if (name == ".") return "%2E";
   if (name == "..") return "%2E%2E";
+  // The program's own files beside the device directories ("options",
+  // "language.txt") get their first letter escaped, which no other
+  // identifier produces.
+  if (ZLAppPath::IsOwnTemporaryEntry(name))
+    return wxString::Format("%%%02X", static_cast<unsigned>(name[0].GetValue())) +
+           name.Mid(1);
   return name;
 }
 

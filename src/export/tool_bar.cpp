@@ -1,6 +1,9 @@
 #include "export/tool_bar.h"
 
+#include <algorithm>
+
 #include <wx/bitmap.h>
+#include <wx/dcmemory.h>
 #include <wx/intl.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
@@ -89,6 +92,23 @@ void EnableEntries(wxMenu* menu, const MenuEntry (&entries)[N], bool enable) {
 
 }  // namespace
 
+wxRect FitExportButtonCrop(const wxRect& crop, const wxSize& picture,
+                           const wxFont& font) {
+  wxRect fitted = crop;
+  // Left cap, stretched middle and right cap each keep at least a pixel.
+  if (crop.x < 1 || crop.width < 1 ||
+      static_cast<long long>(crop.x) + crop.width > picture.x - 1) {
+    fitted.x = std::max(1, picture.x / 3);
+    fitted.width = std::max(1, picture.x / 3);
+  }
+  if (crop.y < 0 || crop.y >= picture.y) {
+    wxMemoryDC dc;
+    dc.SetFont(font);
+    fitted.y = std::max(0, (picture.y - dc.GetTextExtent("Ag").y) / 2);
+  }
+  return fitted;
+}
+
 wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU(wxID_EXIT, ToolBar::OnMenuQuit)
 wxEND_EVENT_TABLE()
@@ -131,7 +151,9 @@ bool ToolBar::Create(wxBitmap* background, wxWindow* parent, wxWindowID id,
   wxBitmap normal = ImageUtil::GetBitmapResource("image/tool/export-normal.png", wxBITMAP_TYPE_PNG);
   wxBitmap current = ImageUtil::GetBitmapResource("image/tool/export-current.png", wxBITMAP_TYPE_PNG);
   wxBitmap pressed = ImageUtil::GetBitmapResource("image/tool/export-pressed.png", wxBITMAP_TYPE_PNG);
-  wxRect crop = DomainFace::GetRect(kFaceExportButtonCrop);
+  wxRect crop = FitExportButtonCrop(DomainFace::GetRect(kFaceExportButtonCrop),
+                                    normal.IsOk() ? normal.GetSize() : wxSize(),
+                                    DomainFace::GetFont(kFaceExportButtonFont));
   export_button_->SetStatusBitmap(normal, crop.x, crop.width, current, pressed);
   export_button_->SetBackgroundMode(
       ImageUtil::GetBitmapResource("image/tool/tool_bg.png", wxBITMAP_TYPE_PNG),

@@ -2,6 +2,8 @@
 #define PORTIVA_EXPORT_TOOL_BAR_H
 
 #include <wx/custombgwin.h>
+#include <wx/font.h>
+#include <wx/gdicmn.h>
 #include <wx/panel.h>
 
 class wxBitmap;
@@ -62,6 +64,12 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
 
   wxDECLARE_EVENT_TABLE();
 };
+
+// The Export button's cut of its picture (left cap width in x, stretched
+// middle width in width, caption top in y) from the face, or one that fits
+// the picture when the face's does not.
+wxRect FitExportButtonCrop(const wxRect& crop, const wxSize& picture,
+                           const wxFont& font);
 
 // Ids of the tool bar's controls and commands.
 enum ToolBarId {

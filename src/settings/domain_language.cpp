@@ -1,11 +1,13 @@
 #include "settings/domain_language.h"
 
-#include <wx/ffile.h>
 #include <wx/string.h>
 
+#include <string>
+
+#include "app/file_util.h"
 #include "app/zl_app_path.h"
 
 void DomainLanguage::SetDefaultLanguage(int language) {
-  wxFFile file(ZLAppPath::GetLanguageFilePath(), "wb");
-  if (file.IsOpened()) file.Write(wxString::Format("%d", language));
+  WriteFileWhole(ZLAppPath::GetLanguageFilePath(),
+                 std::to_string(language));
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/category_table.h"
+#include "app/file_util.h"
 #include "app/zl_app_path.h"
 
 OptionConfig OptionData::data_;
@@ -52,15 +53,11 @@ wxString ReadText(plist_t dict, const char* key) {
 }  // namespace
 
 void OptionData::FillOptionConfigFromFile() {
-  const std::string path = ZLAppPath::GetOptionsFilePath().utf8_string();
-  if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return;
-
-  gchar* contents = nullptr;
-  gsize length = 0;
-  if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) return;
+  std::string xml;
+  // Anything but a regular file (a pipe, a folder) reads as no file.
+  if (!ReadRegularFile(ZLAppPath::GetOptionsFilePath(), &xml)) return;
   plist_t root = nullptr;
-  plist_from_xml(contents, static_cast<uint32_t>(length), &root);
-  g_free(contents);
+  plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &root);
   if (!root) return;
 
   // A top level that is no dictionary reads as one without keys.
@@ -92,9 +89,6 @@ void OptionData::SaveOptionConfigToFile() {
   plist_free(dict);
   if (!xml) return;
 
-  const std::string path = ZLAppPath::GetOptionsFilePath().utf8_string();
-  // Written to a temporary file and renamed, so a failed write never leaves
-  // a truncated options file behind.
-  g_file_set_contents(path.c_str(), xml, length, nullptr);
+  WriteFileWhole(ZLAppPath::GetOptionsFilePath(), std::string(xml, length));
   free(xml);
 }

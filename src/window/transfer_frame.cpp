@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "app/file_util.h"
 #include "app/trace.h"
 #include "app/transfer_app.h"
 #include "app/zl_app_path.h"
@@ -69,15 +70,14 @@ const int kDefaultLanguage = 58;
 
 // The language code kept from the last run, or the default (stored then).
 int ReadLanguageFile() {
-  wxString path = ZLAppPath::GetLanguageFilePath();
-  if (!wxFileExists(path)) {
+  std::string text;
+  // Anything but a regular file reads as missing; only eight characters
+  // of it count.
+  if (!ReadRegularFile(ZLAppPath::GetLanguageFilePath(), &text)) {
     DomainLanguage::SetDefaultLanguage(kDefaultLanguage);
     return kDefaultLanguage;
   }
-  char text[9] = {0};
-  wxFFile file(path, "rb");
-  if (file.IsOpened()) file.Read(text, 8);
-  return atoi(text);
+  return atoi(text.substr(0, 8).c_str());
 }
 
 }  // namespace

@@ -145,7 +145,9 @@ TEST_F(DetectDeviceTest, WorkDirectoryOfAnEarlierRunStartsEmpty) {
 
 TEST(SafeDirectoryName, HostileIdentifiersStayInsideAndDistinct) {
   const char* const ids[] = {"",  ".",  "..", "/",  "\\", "../..", "a/b",
-                             "a\\b", "a_2Fb", "%", "%2E", "%2E%2E", "ok-ID_1.x"};
+                             "a\\b", "a_2Fb", "%", "%2E", "%2E%2E", "ok-ID_1.x",
+                             "options", "language.txt", "%6Fptions",
+                             "%6Canguage.txt", "Options"};
   std::set<wxString> names;
   for (const char* id : ids) {
     wxString name = SafeDirectoryName(id);
@@ -154,10 +156,28 @@ TEST(SafeDirectoryName, HostileIdentifiersStayInsideAndDistinct) {
     EXPECT_NE(name, "..") << id;
     EXPECT_FALSE(name.Contains("/")) << id;
     EXPECT_FALSE(name.Contains("\\")) << id;
+    EXPECT_FALSE(ZLAppPath::IsOwnTemporaryEntry(name)) << id;
     names.insert(name);
   }
   EXPECT_EQ(names.size(), sizeof(ids) / sizeof(ids[0]));
   EXPECT_EQ(SafeDirectoryName("ok-ID_1.x"), "ok-ID_1.x");
+}
+
+// Identifiers that name the program's own files beside the work
+// directories: the options and the language choice survive detection.
+TEST_F(DetectDeviceTest, IdentifiersNamingOwnFilesLeaveThemAlone) {
+  const std::string options = ZLAppPath::GetOptionsFilePath().utf8_string();
+  const std::string language = ZLAppPath::GetLanguageFilePath().utf8_string();
+  testsupport::WriteFile(options, "<plist/>");
+  testsupport::WriteFile(language, "89");
+  testsupport::ConnectImages(
+      {Image("o", "options"), Image("l", "language.txt")});
+  EXPECT_EQ(DetectDevices(), "");
+  ASSERT_EQ(List().device_count, 2);
+  EXPECT_TRUE(List().device_contexts[0].valid);
+  EXPECT_TRUE(List().device_contexts[1].valid);
+  EXPECT_EQ(testsupport::ReadFile(options), "<plist/>");
+  EXPECT_EQ(testsupport::ReadFile(language), "89");
 }
 
 TEST_F(DetectDeviceTest, HostileIdentifierRemovesNothingOutsideTheTemporaryDir) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
+
+#include <wx/settings.h>
 
 #include "common/domain_face.h"
 #include "test_support.h"
@@ -114,6 +118,52 @@ TEST(ShippedFace, HoldsTheSixKeys) {
         kFaceExportButtonCrop, kFaceExportButtonFont,
         kFaceExportButtonTextColour, kFaceTitleTextColour})
     EXPECT_TRUE(DomainFace::Has(key)) << key;
+}
+
+}  // namespace
+
+namespace {
+
+// Deep nesting costs memory in proportion to the file, not its square:
+// 20,000 levels once copied the whole path into every level (gigabytes).
+TEST_F(DomainFaceTest, DeepNestingStaysSmallAndKeepsShallowKeys) {
+  std::string xml = "<face><menu><text-normal-colour x=\"9\"/></menu>";
+  const int kDepth = 20000;
+  for (int i = 0; i < kDepth; ++i) xml += "<deep-element-name x=\"1\">";
+  for (int i = 0; i < kDepth; ++i) xml += "</deep-element-name>";
+  xml += "<titlebar><titletext-colour x=\"7\"/></titlebar></face>";
+  EXPECT_EQ(Load(xml), 0);
+  EXPECT_EQ(DomainFace::GetColour(kFaceMenuTextNormalColour).Red(), 9);
+  // The path is back at the root's level after the deep part.
+  EXPECT_EQ(DomainFace::GetColour(kFaceTitleTextColour).Red(), 7);
+  size_t key_bytes = 0;
+  for (const auto& entry : *gFaceConfigMap) key_bytes += entry.first.length();
+  EXPECT_LT(key_bytes, 64u * 1024u);
+}
+
+// A face file that is a named pipe or a folder is no face file: start-up
+// must not wait on it.
+TEST_F(DomainFaceTest, PipeOrFolderIsNoFaceFile) {
+  const std::string dir = testsupport::MakeTempDir("face");
+  ASSERT_EQ(mkfifo((dir + "/face.xml").c_str(), 0600), 0);
+  EXPECT_EQ(DomainFace::LoadFace(wxString::FromUTF8(dir + "/face.xml")), -1);
+  EXPECT_EQ(DomainFace::LoadFace(wxString::FromUTF8(dir)), -1);
+  EXPECT_TRUE(gFaceConfigMap->empty());
+}
+
+// Font sizes the toolkit refuses or no caption can use keep the default.
+TEST_F(DomainFaceTest, UnusableFontSizesKeepTheDefault) {
+  const int default_size =
+      wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetPointSize();
+  for (const char* height : {"0", "-4", "2000000", "97"}) {
+    gFaceConfigMap->clear();
+    Load(std::string("<face><base-button><export-button-crop x=\"1\">"
+                     "<font height=\"") + height +
+         "\"/></export-button-crop></base-button></face>");
+    wxFont font = DomainFace::GetFont(kFaceExportButtonFont);
+    EXPECT_TRUE(font.IsOk()) << height;
+    EXPECT_EQ(font.GetPointSize(), default_size) << height;
+  }
 }
 
 }  // namespace

@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
+#include <wx/filename.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 #include <wx/srchctrl.h>
 #include <wx/stattext.h>
 #include <wx/treectrl.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "app/transfer_app.h"
+#include "app/zl_app_path.h"
+#include "settings/option_data.h"
 #include "common/domain_face.h"
 #include "device/do_detect_device.h"
 #include "device_image_fixture.h"
@@ -125,6 +132,100 @@ TEST_F(MainWindowTest, DestroyedWindowsLeaveTheRegistry) {
   EXPECT_EQ(app.refresh_button_, nullptr);
   EXPECT_EQ(app.navigation_tree_, nullptr);
   EXPECT_EQ(app.edit_menu_, nullptr);
+}
+
+// Start-up files of every hostile kind a disk can hold: the window comes up
+// usable with the defaults for what it cannot read, instead of waiting on a
+// pipe or stopping, and the program's own files are regular files after.
+TEST_F(MainWindowTest, HostileStartUpFilesLeaveTheWindowUsable) {
+  enum Kind { kPipe, kFolder, kGarbage, kDeepFace, kEmptyFace, kBadFaceValues };
+  const struct {
+    const char* name;
+    Kind kind;
+  } kCases[] = {
+      {"pipes", kPipe},           {"folders", kFolder},
+      {"garbage", kGarbage},      {"deep face", kDeepFace},
+      {"empty face", kEmptyFace}, {"bad face values", kBadFaceValues},
+  };
+  const std::string options = ZLAppPath::GetOptionsFilePath().utf8_string();
+  const std::string language = ZLAppPath::GetLanguageFilePath().utf8_string();
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    wxFileName::Rmdir(wxString::FromUTF8(options), wxPATH_RMDIR_RECURSIVE);
+    wxFileName::Rmdir(wxString::FromUTF8(language), wxPATH_RMDIR_RECURSIVE);
+    unlink(options.c_str());
+    unlink(language.c_str());
+    const std::string face = testsupport::MakeTempDir("face") + "/face.xml";
+    std::string face_xml;
+    switch (c.kind) {
+      case kPipe:
+        ASSERT_EQ(mkfifo(options.c_str(), 0600), 0);
+        ASSERT_EQ(mkfifo(language.c_str(), 0600), 0);
+        ASSERT_EQ(mkfifo(face.c_str(), 0600), 0);
+        break;
+      case kFolder:
+        ASSERT_TRUE(wxMkdir(wxString::FromUTF8(options)));
+        ASSERT_TRUE(wxMkdir(wxString::FromUTF8(language)));
+        ASSERT_TRUE(wxMkdir(wxString::FromUTF8(face)));
+        break;
+      case kGarbage:
+        {
+          static const char kOptions[] = "\xff\xfe<plist\0>";
+          testsupport::WriteFile(options, std::string(kOptions, sizeof kOptions - 1));
+        }
+        testsupport::WriteFile(language, "zz\n\x01");
+        {
+          static const char kFace[] = "\x89PNG\0\0<face>";
+          face_xml = std::string(kFace, sizeof kFace - 1);
+        }
+        break;
+      case kDeepFace:
+        for (int i = 0; i < 20000; ++i) face_xml += "<x y=\"1\">";
+        break;
+      case kEmptyFace:
+        break;
+      case kBadFaceValues:
+        face_xml =
+            "<face><base-button><export-button-crop x=\"-40\" y=\"900\" "
+            "width=\"0\"><font height=\"2000000\"/></export-button-crop>"
+            "</base-button></face>";
+        break;
+    }
+    if (c.kind != kPipe && c.kind != kFolder)
+      testsupport::WriteFile(face, face_xml);
+    ASSERT_TRUE(wxGetApp().InitBeforeFrame());
+    gFaceConfigMap->clear();
+    DomainFace::LoadFace(wxString::FromUTF8(face));
+
+    TransferFrame* frame = MakeFrame();
+    frame->Show(true);
+    testsupport::RunLoopFor(100);
+    EXPECT_TRUE(frame->IsShown());
+    EXPECT_TRUE(OptionData::data_.select_folder);
+    if (c.kind == kPipe || c.kind == kFolder) {
+      EXPECT_EQ(frame->language(), 58);
+      EXPECT_EQ(OptionData::data_.music_path,
+                ZLAppPath::GetDataDir() + "/Music");
+    }
+    if (c.kind == kPipe) {
+      // The language choice was stored as a regular file in the pipe's place.
+      struct stat st;
+      ASSERT_EQ(stat(language.c_str(), &st), 0);
+      EXPECT_TRUE(S_ISREG(st.st_mode));
+      EXPECT_EQ(testsupport::ReadFile(language), "58");
+    }
+    ToolBar* tool_bar = wxGetApp().tool_bar_;
+    ASSERT_NE(tool_bar, nullptr);
+    EXPECT_GT(tool_bar->export_button()->GetSize().GetWidth(), 0);
+    frame->Destroy();
+    testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
+  }
+  unlink(options.c_str());
+  unlink(language.c_str());
+  // The shipped face again for the tests that follow.
+  gFaceConfigMap->clear();
+  DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) +
+                       "/Themes/face.xml");
 }
 
 TEST_F(MainWindowTest, FirstIdleStartsExactlyOneDetection) {
@@ -307,6 +408,37 @@ TEST_F(MainWindowTest, ClosingOrQuitEndsTheProcessWithZero) {
   frame->Close(true);
   EXPECT_EQ(g_exit_code, 0);
   frame->Destroy();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExportButtonCrop, FaceCropsThatDoNotFitThePictureAreReplaced) {
+  const wxSize picture(52, 30);
+  const wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+  const struct {
+    wxRect crop;
+    bool kept;
+  } kCases[] = {
+      {wxRect(34, 7, 4, 14), true},    {wxRect(1, 0, 50, 0), true},
+      {wxRect(0, 7, 4, 0), false},     {wxRect(-40, 7, 4, 0), false},
+      {wxRect(34, 7, 0, 0), false},    {wxRect(34, 7, 18, 0), false},
+      {wxRect(34, 900, 4, 0), false},  {wxRect(34, -1, 4, 0), false},
+      {wxRect(2147483000, 7, 2147483000, 0), false},
+  };
+  for (const auto& c : kCases) {
+    wxRect fitted = FitExportButtonCrop(c.crop, picture, font);
+    if (c.kept) {
+      EXPECT_EQ(fitted, c.crop);
+      continue;
+    }
+    EXPECT_GE(fitted.x, 1) << c.crop.x;
+    EXPECT_GE(fitted.width, 1) << c.crop.width;
+    EXPECT_LE(fitted.x + fitted.width, picture.x - 1);
+    EXPECT_GE(fitted.y, 0);
+    EXPECT_LT(fitted.y, picture.y);
+  }
 }
 
 }  // namespace
