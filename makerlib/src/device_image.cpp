@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,59 +42,120 @@ std::vector<std::string> ImageFoldersFromEnvironment() {
   return folders;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* content,
-                   uint64_t max_size) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      static_cast<uint64_t>(st.st_size) > max_size) {
-    close(fd);
-    return false;
-  }
-  content->clear();
-  content->reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    if (content->size() + static_cast<size_t>(n) > max_size) {
-      close(fd);
-      return false;
-    }
-    content->append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
+FileText::~FileText() { Release(); }
+
+void FileText::Release() {
+  if (mapped_ != 0) munmap(data_, mapped_);
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = 0;
+}
+
+bool FileText::Map(size_t capacity) {
+  Release();
+  void* map = mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (map == MAP_FAILED) return false;
+  data_ = static_cast<char*>(map);
+  mapped_ = capacity;
   return true;
 }
 
-bool ParseDescription(const std::string& xml, PlistTree* tree) {
-  if (xml.empty() || xml.size() > UINT32_MAX) return false;
-  plist_t node = nullptr;
-  plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
-  if (node == nullptr) return false;
-  if (plist_get_node_type(node) != PLIST_DICT) {
-    plist_free(node);
+bool FileText::Read(int fd, uint64_t max_size) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<uint64_t>(st.st_size) > max_size)
     return false;
+  // One byte more than the size, so that a file that grew is noticed.
+  const size_t capacity = static_cast<size_t>(st.st_size) + 1;
+  if (!Map(capacity)) return false;
+  for (;;) {
+    ssize_t n = read(fd, data_ + size_, capacity - size_);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || size_ + static_cast<size_t>(n) == capacity) {
+      Release();
+      return false;
+    }
+    if (n == 0) return true;
+    size_ += static_cast<size_t>(n);
   }
-  tree->Reset(node);
+}
+
+bool FileText::ReadAt(int fd, uint64_t offset, size_t size) {
+  if (size == 0 || !Map(size)) return false;
+  while (size_ < size) {
+    ssize_t n = pread(fd, data_ + size_, size - size_,
+                      static_cast<off_t>(offset + size_));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Release();
+      return false;
+    }
+    size_ += static_cast<size_t>(n);
+  }
   return true;
 }
 
 namespace {
 
+plist_t ParseXml(const char* data, size_t size) {
+  if (size == 0 || size > UINT32_MAX) return nullptr;
+  plist_t node = nullptr;
+  plist_from_xml(data, static_cast<uint32_t>(size), &node);
+  return node;
+}
+
+}  // namespace
+
+bool ParseDescription(std::string_view xml, Description* description) {
+  RootDict root;
+  if (!ScanRootDict(xml, "Lists", &root)) return false;
+  ListSpans lists;
+  std::string without_lists;
+  std::string_view text = xml;
+  if (root.has_inner) {
+    for (const DictEntry& entry : root.inner_entries) {
+      if (entry.value_element == "dict" || entry.value_element == "array")
+        lists[entry.key] = entry.value;
+      else
+        lists.erase(entry.key);  // the last of repeated keys counts
+    }
+    without_lists.reserve(xml.size() - root.inner.size() + 7);
+    without_lists.append(xml.substr(0, root.inner.begin));
+    without_lists.append("<dict/>");
+    without_lists.append(xml.substr(root.inner.end));
+    text = without_lists;
+  }
+  PlistTree head(ParseXml(text.data(), text.size()));
+  ImageSettings settings;
+  if (head.get() == nullptr || !ExtractSettings(head.get(), &settings))
+    return false;
+  description->head = std::move(head);
+  description->settings = std::move(settings);
+  description->lists = std::move(lists);
+  return true;
+}
+
+plist_t ParseList(const char* element, size_t size) {
+  plist_t node = ParseXml(element, size);
+  if (node == nullptr) return nullptr;
+  const plist_type type = plist_get_node_type(node);
+  if (type == PLIST_DICT || type == PLIST_ARRAY) return node;
+  plist_free(node);
+  return nullptr;
+}
+
+namespace {
+
+// A string with a NUL byte inside is no usable value (and would make
+// plist_get_string_val assert).
 bool StringValue(plist_t node, std::string* out) {
   if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return false;
-  char* value = nullptr;
-  plist_get_string_val(node, &value);
-  if (value == nullptr) return false;
-  out->assign(value);
-  free(value);
+  uint64_t length = 0;
+  const char* value = plist_get_string_ptr(node, &length);
+  if (value == nullptr || memchr(value, '\0', static_cast<size_t>(length)))
+    return false;
+  out->assign(value, static_cast<size_t>(length));
   return true;
 }
 
@@ -148,63 +210,86 @@ bool ExtractSettings(plist_t description, ImageSettings* settings) {
   return true;
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino &&
+         a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+         a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+         a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
 namespace {
 
 struct CacheEntry {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = 0;
-  struct timespec mtime = {};
-  struct timespec ctime = {};
+  struct stat identity = {};
   bool valid = false;
-  ImageSettings settings;
+  Description description;
 };
-
-bool SameFile(const CacheEntry& entry, const struct stat& st) {
-  return entry.dev == st.st_dev && entry.ino == st.st_ino &&
-         entry.size == st.st_size && entry.mtime.tv_sec == st.st_mtim.tv_sec &&
-         entry.mtime.tv_nsec == st.st_mtim.tv_nsec &&
-         entry.ctime.tv_sec == st.st_ctim.tv_sec &&
-         entry.ctime.tv_nsec == st.st_ctim.tv_nsec;
-}
 
 std::mutex g_cache_mutex;
 std::map<std::string, CacheEntry>* g_cache = nullptr;  // never destroyed
 
+void CopyDescription(const Description& from, Description* to) {
+  to->head.Reset(from.head.get() != nullptr ? plist_copy(from.head.get())
+                                            : nullptr);
+  to->settings = from.settings;
+  to->lists = from.lists;
+}
+
+// With g_cache_mutex held: the cache entry of folder, read again from fd when
+// the file is not the one remembered. A file rewritten while it was read is
+// not remembered; its entry is then the caller's scratch.
+const CacheEntry* FindOrRead(const std::string& folder, int fd,
+                             CacheEntry* scratch) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  if (g_cache == nullptr) g_cache = new std::map<std::string, CacheEntry>();
+  // One entry per folder however it is named: enumeration uses the names of
+  // the environment, opening the real path.
+  char* real = realpath(folder.c_str(), nullptr);
+  const std::string key = real != nullptr ? real : folder;
+  free(real);
+  auto it = g_cache->find(key);
+  if (it != g_cache->end() && SameFile(it->second.identity, st)) return &it->second;
+
+  FileText xml;
+  struct stat after;
+  scratch->identity = st;
+  scratch->valid = xml.Read(fd) && ParseDescription(xml.view(), &scratch->description);
+  if (fstat(fd, &after) != 0 || !SameFile(after, st)) {
+    if (it != g_cache->end()) g_cache->erase(it);
+    return scratch;
+  }
+  if (!scratch->valid) scratch->description = Description();
+  return &g_cache->insert_or_assign(key, std::move(*scratch)).first->second;
+}
+
 }  // namespace
 
-bool LookupImage(const std::string& folder, ImageSettings* settings) {
-  const std::string path = folder + "/device.plist";
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-
+bool LookupImage(const std::string& folder, int fd, Description* description,
+                 struct stat* identity) {
   std::lock_guard<std::mutex> lock(g_cache_mutex);
-  if (g_cache == nullptr) g_cache = new std::map<std::string, CacheEntry>();
-  auto it = g_cache->find(folder);
-  if (it != g_cache->end() && SameFile(it->second, st)) {
-    if (it->second.valid) *settings = it->second.settings;
-    return it->second.valid;
-  }
+  CacheEntry scratch;
+  const CacheEntry* entry = FindOrRead(folder, fd, &scratch);
+  if (entry == nullptr || !entry->valid) return false;
+  CopyDescription(entry->description, description);
+  *identity = entry->identity;
+  return true;
+}
 
-  CacheEntry entry;
-  std::string xml;
-  PlistTree tree;
-  struct stat after;
-  if (!ReadWholeFile(path, &xml) || !ParseDescription(xml, &tree) ||
-      stat(path.c_str(), &after) != 0) {
-    if (it != g_cache->end()) g_cache->erase(it);
-    return false;
+bool LookupImage(const std::string& folder, ImageSettings* settings) {
+  int fd = open((folder + "/device.plist").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool valid = false;
+  {
+    std::lock_guard<std::mutex> lock(g_cache_mutex);
+    CacheEntry scratch;
+    const CacheEntry* entry = FindOrRead(folder, fd, &scratch);
+    valid = entry != nullptr && entry->valid;
+    if (valid) *settings = entry->description.settings;
   }
-  entry.dev = after.st_dev;
-  entry.ino = after.st_ino;
-  entry.size = after.st_size;
-  entry.mtime = after.st_mtim;
-  entry.ctime = after.st_ctim;
-  entry.valid = ExtractSettings(tree.get(), &entry.settings);
-  // A file rewritten while it was read is not remembered.
-  if (SameFile(entry, st)) (*g_cache)[folder] = entry;
-  if (entry.valid) *settings = entry.settings;
-  return entry.valid;
+  close(fd);
+  return valid;
 }
 
 bool NormaliseDevicePath(const char* device_path, std::string* normalised) {

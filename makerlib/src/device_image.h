@@ -4,13 +4,18 @@
 
 #include <plist/plist.h>
 #include <stdint.h>
+#include <sys/stat.h>
 
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "plist_scan.h"
 
 namespace makerlib {
 
-// The plain values of one description; the media lists stay in the tree.
+// The plain values of one description.
 struct ImageSettings {
   std::string identifier;
   std::string connection_type = "usb";
@@ -32,6 +37,12 @@ class PlistTree {
 
   plist_t get() const { return node_; }
   void Reset(plist_t node = nullptr);
+  // Hands the node to the caller.
+  plist_t Release() {
+    plist_t node = node_;
+    node_ = nullptr;
+    return node;
+  }
 
  private:
   plist_t node_ = nullptr;
@@ -40,21 +51,64 @@ class PlistTree {
 // The folders named by PORTIVA_DEVICE_IMAGES, read now; empty entries dropped.
 std::vector<std::string> ImageFoldersFromEnvironment();
 
-// Whole content of a file, up to max_size bytes.
-bool ReadWholeFile(const std::string& path, std::string* content,
-                   uint64_t max_size = UINT32_MAX);
+// Text read from an open file: its whole content from where it stands, up to
+// max_size bytes, or one piece of it. It is held in memory mapped for it
+// alone: the pages of a large description come in one go, and freeing them
+// gives them back at once.
+class FileText {
+ public:
+  FileText() = default;
+  ~FileText();
+  FileText(const FileText&) = delete;
+  FileText& operator=(const FileText&) = delete;
 
-// Parses an XML description; false unless it is a dictionary.
-bool ParseDescription(const std::string& xml, PlistTree* tree);
+  bool Read(int fd, uint64_t max_size = UINT32_MAX);
+  // Exactly size bytes from offset on.
+  bool ReadAt(int fd, uint64_t offset, size_t size);
+  std::string_view view() const { return std::string_view(data_, size_); }
+
+ private:
+  bool Map(size_t capacity);
+  void Release();
+  char* data_ = nullptr;
+  size_t size_ = 0;
+  size_t mapped_ = 0;
+};
+
+// Where the media lists of a description lie in its text: each key under
+// "Lists" whose value is a dict or an array, to that whole element.
+using ListSpans = std::map<std::string, TextSpan>;
+
+// A valid description parsed except for its media lists, which are only
+// located: they are most of a large description, and each is parsed on its
+// own when it is asked for.
+struct Description {
+  PlistTree head;  // the description with an empty "Lists"
+  ImageSettings settings;
+  ListSpans lists;
+};
+
+// False unless xml is a valid description.
+bool ParseDescription(std::string_view xml, Description* description);
+
+// One list from its element's text; null unless it is a dict or an array.
+plist_t ParseList(const char* element, size_t size);
 
 // Settings of a parsed description; false when it is not a valid one.
 bool ExtractSettings(plist_t description, ImageSettings* settings);
 
-// Settings of the image in folder, from a cache that is checked against the
-// description file's identity on every call, so enumeration and binding do
-// not parse a large description again. False when the folder holds no valid
-// image.
+// The description of the image in folder, read from fd, its open
+// description file. A cache checked against the file's identity on every
+// call spares enumeration, binding and opening a second read of a large
+// description. identity gets that of the file the description belongs to.
+// False when the file holds no valid description.
+bool LookupImage(const std::string& folder, int fd, Description* description,
+                 struct stat* identity);
+// Settings of the image in folder, through the same cache.
 bool LookupImage(const std::string& folder, ImageSettings* settings);
+
+// Same file, same size, same times.
+bool SameFile(const struct stat& a, const struct stat& b);
 
 // Device path to its canonical form ("/a/b"): false unless it is absolute and
 // free of ".." components. Empty and "." components are dropped.

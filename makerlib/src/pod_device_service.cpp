@@ -5,16 +5,20 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device_image.h"
@@ -27,7 +31,42 @@ using makerlib::CopyOutcome;
 using makerlib::CreatedPaths;
 using makerlib::ImageSettings;
 using makerlib::PlistTree;
+using makerlib::SameFile;
 using makerlib::Throttle;
+
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  void Reset(int fd) {
+    Close();
+    fd_ = fd;
+  }
+  bool Close() {
+    if (fd_ < 0) return true;
+    int result = close(fd_);
+    fd_ = -1;
+    return result == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// What a device serves. The lists, most of a large description, are not kept
+// parsed: each call parses its list from the open file, so the caller's node
+// is the only parsed copy. The file stays open, so a rename over it changes
+// nothing; a change in place is noticed and the file read again.
+struct Served {
+  Fd file;
+  std::string path;  // where it was opened
+  bool work_copy = false;  // written by Init, not the image's own file
+  struct stat identity = {};
+  makerlib::Description description;
+};
 
 struct DeviceState {
   // Guards busy; freed is also read without it by running copies.
@@ -41,11 +80,9 @@ struct DeviceState {
   std::string identifier;
   bool path_type = false;  // served straight from the image, without Init
 
-  // Guards the served description; exports only take a snapshot of it.
+  // Guards served; list calls and exports only hold on to what it points at.
   std::mutex data_mutex;
-  bool served = false;
-  PlistTree description;
-  ImageSettings settings;
+  std::shared_ptr<const Served> served;
 };
 
 struct DeviceHandle {
@@ -93,60 +130,104 @@ class CallScope {
   DeviceHandle* handle_;
 };
 
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { Close(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    int result = close(fd_);
-    fd_ = -1;
-    return result == 0;
+// The description in the file at path, as long as it names this device.
+std::shared_ptr<const Served> Load(const DeviceState& state,
+                                   const std::string& path, bool work_copy) {
+  auto served = std::make_shared<Served>();
+  served->file.Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  served->path = path;
+  served->work_copy = work_copy;
+  if (served->file.get() < 0) return nullptr;
+  if (work_copy) {
+    makerlib::FileText xml;
+    if (fstat(served->file.get(), &served->identity) != 0 ||
+        !xml.Read(served->file.get()) ||
+        !makerlib::ParseDescription(xml.view(), &served->description))
+      return nullptr;
+  } else if (!makerlib::LookupImage(state.folder, served->file.get(),
+                                    &served->description, &served->identity)) {
+    return nullptr;
   }
-
- private:
-  int fd_;
-};
-
-// Reads a description that must still name this device.
-bool ReadOwnDescription(const DeviceState& state, const std::string& path,
-                        PlistTree* tree, ImageSettings* settings) {
-  std::string xml;
-  return makerlib::ReadWholeFile(path, &xml) &&
-         makerlib::ParseDescription(xml, tree) &&
-         makerlib::ExtractSettings(tree->get(), settings) &&
-         settings->identifier == state.identifier;
+  if (served->description.settings.identifier != state.identifier)
+    return nullptr;
+  return served;
 }
 
-// With data_mutex held.
-void ServeLocked(DeviceState* state, PlistTree tree, ImageSettings settings) {
-  state->description = std::move(tree);
-  state->settings = std::move(settings);
-  state->served = true;
+// With data_mutex held: the description to serve now, or null. A "path"
+// device is read from the image itself the first time it is used. A file
+// changed in place since it was read is read again.
+std::shared_ptr<const Served> CurrentLocked(DeviceState* state) {
+  if (state->served == nullptr) {
+    if (!state->bound || !state->path_type) return nullptr;
+    state->served = Load(*state, state->folder + "/device.plist", false);
+    return state->served;
+  }
+  struct stat now;
+  if (fstat(state->served->file.get(), &now) != 0 ||
+      !SameFile(now, state->served->identity))
+    state->served =
+        Load(*state, state->served->path, state->served->work_copy);
+  return state->served;
 }
 
-// With data_mutex held. A "path" device is read from the image itself the
-// first time it is used.
-bool EnsureServedLocked(DeviceState* state) {
-  if (state->served) return true;
-  if (!state->bound || !state->path_type) return false;
-  PlistTree tree;
-  ImageSettings settings;
-  if (!ReadOwnDescription(*state, state->folder + "/device.plist", &tree,
-                          &settings))
-    return false;
-  ServeLocked(state, std::move(tree), std::move(settings));
-  return true;
+std::shared_ptr<const Served> Current(DeviceState* state) {
+  std::lock_guard<std::mutex> lock(state->data_mutex);
+  return CurrentLocked(state);
 }
 
 bool SnapshotSettings(DeviceState* state, ImageSettings* settings) {
-  std::lock_guard<std::mutex> lock(state->data_mutex);
-  if (!EnsureServedLocked(state)) return false;
-  *settings = state->settings;
+  std::shared_ptr<const Served> served = Current(state);
+  if (served == nullptr) return false;
+  *settings = served->description.settings;
   return true;
+}
+
+// The text of one element of a served file. A work copy, which nothing else
+// writes, is mapped; an image's own file is read, since its owner may cut it
+// short in place, and a mapping would then fault.
+class ElementText {
+ public:
+  ElementText() = default;
+  ~ElementText() {
+    if (map_ != MAP_FAILED) munmap(map_, map_size_);
+  }
+  ElementText(const ElementText&) = delete;
+  ElementText& operator=(const ElementText&) = delete;
+
+  bool Load(const Served& served, makerlib::TextSpan span) {
+    if (span.size() == 0 ||
+        span.end > static_cast<uint64_t>(served.identity.st_size))
+      return false;
+    if (served.work_copy) {
+      const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+      const size_t offset = span.begin - span.begin % page;
+      map_size_ = span.end - offset;
+      map_ = mmap(nullptr, map_size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                  served.file.get(), static_cast<off_t>(offset));
+      if (map_ == MAP_FAILED) return false;
+      data_ = static_cast<const char*>(map_) + (span.begin - offset);
+    } else {
+      if (!read_.ReadAt(served.file.get(), span.begin, span.size())) return false;
+      data_ = read_.view().data();
+    }
+    size_ = span.size();
+    return true;
+  }
+
+  const char* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  void* map_ = MAP_FAILED;
+  size_t map_size_ = 0;
+  makerlib::FileText read_;
+  const char* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+bool Unchanged(const Served& served) {
+  struct stat now;
+  return fstat(served.file.get(), &now) == 0 && SameFile(now, served.identity);
 }
 
 bool IsFailing(const ImageSettings& settings, const std::string& device_path) {
@@ -154,30 +235,25 @@ bool IsFailing(const ImageSettings& settings, const std::string& device_path) {
                    device_path) != settings.failing_files.end();
 }
 
-// Writes content to path through a temporary file in the same folder.
-bool WriteFileReplacing(const std::string& folder, const std::string& name,
-                        const std::string& content) {
+// Copies the first length bytes of the open file in to folder/name through a
+// temporary file in the same folder. Returns the copy open for reading, or -1.
+int CopyFileReplacing(int in, uint64_t length, const std::string& folder,
+                      const std::string& name) {
   std::string temp = folder + "/." + name + ".XXXXXX";
   std::vector<char> temp_name(temp.begin(), temp.end());
   temp_name.push_back('\0');
   int fd = mkostemp(temp_name.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = true;
-  size_t written = 0;
-  while (ok && written < content.size()) {
-    ssize_t n = write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      written += static_cast<size_t>(n);
-  }
+  if (fd < 0) return -1;
+  bool ok = CopyBytes(in, fd, length, 0, nullptr, nullptr) == CopyOutcome::kDone;
   fchmod(fd, 0644);
-  if (close(fd) != 0) ok = false;
   if (ok && rename(temp_name.data(), (folder + "/" + name).c_str()) != 0)
     ok = false;
-  if (!ok) unlink(temp_name.data());
-  return ok;
+  if (!ok) {
+    close(fd);
+    unlink(temp_name.data());
+    return -1;
+  }
+  return fd;
 }
 
 // ---- unused slots ---------------------------------------------------------
@@ -217,30 +293,42 @@ int Init(PodDevice* self, const char* work_directory) {
     {
       // A failed Init leaves the device closed.
       std::lock_guard<std::mutex> lock(state->data_mutex);
-      state->served = false;
-      state->description.Reset();
+      state->served.reset();
     }
     if (!state->bound) return POD_STATUS_NO_DEVICE;
-    ImageSettings current;
-    if (!makerlib::LookupImage(state->folder, &current) ||
-        current.identifier != state->identifier)
+    Fd image(open((state->folder + "/device.plist").c_str(), O_RDONLY | O_CLOEXEC));
+    auto copy = std::make_shared<Served>();
+    struct stat image_identity;
+    if (image.get() < 0 ||
+        !makerlib::LookupImage(state->folder, image.get(), &copy->description,
+                               &image_identity) ||
+        copy->description.settings.identifier != state->identifier)
       return POD_STATUS_NO_DEVICE;
-    if (current.init_status != POD_STATUS_OK) return current.init_status;
+    const int status = copy->description.settings.init_status;
+    if (status != POD_STATUS_OK) return status;
     if (work_directory == nullptr || work_directory[0] == '\0')
       return POD_STATUS_BAD_ARGUMENT;
 
-    std::string xml;
-    if (!makerlib::ReadWholeFile(state->folder + "/device.plist", &xml))
-      return POD_STATUS_NO_DEVICE;
+    // The device is served from this copy, so later changes to the image do
+    // not reach it. The description already read belongs to the same bytes.
     const std::string work(work_directory);
-    if (!WriteFileReplacing(work, "device.plist", xml))
-      return POD_STATUS_WORK_DIR_UNUSABLE;
-    PlistTree tree;
-    ImageSettings settings;
-    if (!ReadOwnDescription(*state, work + "/device.plist", &tree, &settings))
+    copy->file.Reset(CopyFileReplacing(
+        image.get(), static_cast<uint64_t>(image_identity.st_size), work,
+        "device.plist"));
+    if (copy->file.get() < 0) return POD_STATUS_WORK_DIR_UNUSABLE;
+    copy->path = work + "/device.plist";
+    copy->work_copy = true;
+    std::shared_ptr<const Served> served = copy;
+    struct stat after;
+    if (fstat(image.get(), &after) != 0 || !SameFile(after, image_identity)) {
+      // The image changed while it was copied: the copy is read afresh.
+      served = Load(*state, copy->path, true);
+      if (served == nullptr) return POD_STATUS_FAILED;
+    } else if (fstat(copy->file.get(), &copy->identity) != 0) {
       return POD_STATUS_FAILED;
+    }
     std::lock_guard<std::mutex> lock(state->data_mutex);
-    ServeLocked(state, std::move(tree), std::move(settings));
+    state->served = std::move(served);
     return POD_STATUS_OK;
   } catch (...) {
     return POD_STATUS_FAILED;
@@ -253,8 +341,9 @@ plist_t GetInfo(PodDevice* self) {
     DeviceState* state = scope.state();
     if (state == nullptr) return nullptr;
     std::lock_guard<std::mutex> lock(state->data_mutex);
-    if (!EnsureServedLocked(state)) return nullptr;
-    plist_t info = plist_dict_get_item(state->description.get(), "Info");
+    std::shared_ptr<const Served> served = CurrentLocked(state);
+    if (served == nullptr) return nullptr;
+    plist_t info = plist_dict_get_item(served->description.head.get(), "Info");
     if (info == nullptr || plist_get_node_type(info) != PLIST_DICT)
       return nullptr;
     return plist_copy(info);
@@ -263,29 +352,61 @@ plist_t GetInfo(PodDevice* self) {
   }
 }
 
-constexpr const char* kListKeys[] = {
-    "Music",     "Playlists",  "Movies",    "Podcasts", "TVShows",   "Audiobooks",
-    "VoiceMemos", "Ringtones", "Photos",    "Books",    "CameraRoll"};
+// Lists at least this large leave enough of the parser's scratch memory
+// behind to be worth handing back to the system.
+constexpr size_t kTrimAfterBytes = 1 << 20;
 
-template <int kIndex>
-plist_t GetList(PodDevice* self, unsigned int, unsigned int) {
+plist_t GetList(PodDevice* self, const char* key) {
   try {
     CallScope scope(self);
     DeviceState* state = scope.state();
     if (state == nullptr) return nullptr;
-    std::lock_guard<std::mutex> lock(state->data_mutex);
-    if (!EnsureServedLocked(state)) return nullptr;
-    plist_t lists = plist_dict_get_item(state->description.get(), "Lists");
-    if (lists == nullptr || plist_get_node_type(lists) != PLIST_DICT)
-      return nullptr;
-    plist_t list = plist_dict_get_item(lists, kListKeys[kIndex]);
-    if (list == nullptr) return nullptr;
-    plist_type type = plist_get_node_type(list);
-    if (type != PLIST_DICT && type != PLIST_ARRAY) return nullptr;
-    return plist_copy(list);
+    // A file changed in place while it was parsed is read again once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      std::shared_ptr<const Served> served = Current(state);
+      if (served == nullptr) return nullptr;
+      auto list = served->description.lists.find(key);
+      if (list == served->description.lists.end()) return nullptr;
+      ElementText text;
+      PlistTree node;
+      if (text.Load(*served, list->second))
+        node.Reset(makerlib::ParseList(text.data(), text.size()));
+      if (!Unchanged(*served)) continue;
+      if (text.size() >= kTrimAfterBytes) malloc_trim(0);
+      return node.Release();
+    }
+    return nullptr;
   } catch (...) {
     return nullptr;
   }
+}
+
+using ListOperation = plist_t (*)(PodDevice*, unsigned int, unsigned int);
+
+// Each list operation with the key of its list in the description.
+struct ListSlot {
+  ListOperation PodDevice::*operation;
+  const char* key;
+};
+
+constexpr ListSlot kListSlots[] = {
+    {&PodDevice::GetMusicList, "Music"},
+    {&PodDevice::GetPlaylistList, "Playlists"},
+    {&PodDevice::GetMovieList, "Movies"},
+    {&PodDevice::GetPodcastList, "Podcasts"},
+    {&PodDevice::GetTVShowList, "TVShows"},
+    {&PodDevice::GetAudiobookList, "Audiobooks"},
+    {&PodDevice::GetVoiceMemoList, "VoiceMemos"},
+    {&PodDevice::GetRingtoneList, "Ringtones"},
+    {&PodDevice::GetPhotoList, "Photos"},
+    {&PodDevice::GetBookList, "Books"},
+    {&PodDevice::GetCameraRollList, "CameraRoll"},
+};
+constexpr size_t kListCount = sizeof kListSlots / sizeof kListSlots[0];
+
+template <size_t kIndex>
+plist_t GetListAt(PodDevice* self, unsigned int, unsigned int) {
+  return GetList(self, kListSlots[kIndex].key);
 }
 
 // ---- exports ----------------------------------------------------------------
@@ -457,13 +578,24 @@ int ExportDirectory(PodDevice* self, const char* device_path,
 
 // ---- service ----------------------------------------------------------------
 
-const PodDevice kDeviceTable = {
-    GetLibraryVersion, IsConnected,   Init,          GetInfo,
-    ExportFile,        ImportFile,    ExportDirectory, DeleteFile,
-    GetFreeSpace,      GetList<0>,    GetList<1>,    GetList<2>,
-    GetList<3>,        GetList<4>,    GetList<5>,    GetList<6>,
-    GetList<7>,        GetList<8>,    GetList<9>,    GetList<10>,
-};
+template <size_t... kIndex>
+PodDevice MakeDeviceTable(std::index_sequence<kIndex...>) {
+  PodDevice table = {};
+  table.GetLibraryVersion = GetLibraryVersion;
+  table.IsConnected = IsConnected;
+  table.Init = Init;
+  table.GetInfo = GetInfo;
+  table.ExportFile = ExportFile;
+  table.ImportFile = ImportFile;
+  table.ExportDirectory = ExportDirectory;
+  table.DeleteFile = DeleteFile;
+  table.GetFreeSpace = GetFreeSpace;
+  ((table.*kListSlots[kIndex].operation = &GetListAt<kIndex>), ...);
+  return table;
+}
+
+const PodDevice kDeviceTable =
+    MakeDeviceTable(std::make_index_sequence<kListCount>());
 
 plist_t GetDeviceList() {
   plist_t array = nullptr;

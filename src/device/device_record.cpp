@@ -1,6 +1,7 @@
 #include "device/device_record.h"
 
-#include <cstdlib>
+#include <cstdint>
+#include <cstring>
 
 namespace record {
 
@@ -11,13 +12,91 @@ plist_t Get(plist_t dict, const char* key) {
 
 bool Has(plist_t dict, const char* key) { return Get(dict, key) != nullptr; }
 
+namespace {
+
+// One UTF-8 sequence (RFC 3629: no overlong forms, no surrogates, nothing
+// above U+10FFFF). A bad one is as long as its longest start that could
+// still have become a good one, and at least one byte.
+struct Utf8Step {
+  size_t length;
+  bool valid;
+  wxUint32 code;
+};
+
+Utf8Step NextUtf8(const unsigned char* p, size_t left) {
+  const unsigned char lead = p[0];
+  if (lead < 0x80) return {1, true, lead};
+  size_t follow;
+  unsigned char low = 0x80, high = 0xbf;
+  wxUint32 code;
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    follow = 1;
+    code = lead & 0x1f;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    follow = 2;
+    code = lead & 0x0f;
+    if (lead == 0xe0) low = 0xa0;   // overlong
+    if (lead == 0xed) high = 0x9f;  // surrogates
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    follow = 3;
+    code = lead & 0x07;
+    if (lead == 0xf0) low = 0x90;   // overlong
+    if (lead == 0xf4) high = 0x8f;  // above U+10FFFF
+  } else {
+    return {1, false, 0};
+  }
+  for (size_t i = 1; i <= follow; ++i) {
+    if (i >= left || p[i] < low || p[i] > high) return {i, false, 0};
+    low = 0x80;
+    high = 0xbf;
+    code = (code << 6) | (p[i] & 0x3f);
+  }
+  return {follow + 1, true, code};
+}
+
+// wxString::FromUTF8 lets surrogates, some overlong forms and code points
+// above U+10FFFF through, so the text is checked first.
+bool IsWellFormedUtf8(const char* text, size_t length) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  for (size_t i = 0; i < length;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    Utf8Step step = NextUtf8(p + i, length - i);
+    if (!step.valid) return false;
+    i += step.length;
+  }
+  return true;
+}
+
+// Each bad sequence becomes one U+FFFD.
+wxString DecodeReplacing(const char* text, size_t length) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  wxString result;
+  result.reserve(length);
+  for (size_t i = 0; i < length;) {
+    Utf8Step step = NextUtf8(p + i, length - i);
+    result += wxUniChar(step.valid ? step.code : 0xfffd);
+    i += step.length;
+  }
+  return result;
+}
+
+}  // namespace
+
 wxString StringValue(plist_t node) {
   if (!node || plist_get_node_type(node) != PLIST_STRING) return wxString();
-  char* value = nullptr;
-  plist_get_string_val(node, &value);
-  wxString text = value ? wxString::FromUTF8(value) : wxString();
-  free(value);
-  return text;
+  // The node's own buffer: no copy per cell. plist_get_string_val would also
+  // assert on a string holding a NUL byte.
+  uint64_t length = 0;
+  const char* value = plist_get_string_ptr(node, &length);
+  if (!value) return wxString();
+  const size_t size = static_cast<size_t>(length);
+  // A NUL byte inside means a damaged value; it reads as a missing one.
+  if (std::memchr(value, '\0', size)) return wxString();
+  if (IsWellFormedUtf8(value, size)) return wxString::FromUTF8(value, size);
+  return DecodeReplacing(value, size);
 }
 
 uint64_t UIntValue(plist_t node) {

@@ -36,7 +36,10 @@ uint64_t UInt(plist_t dict, const char* key);
 plist_t Dict(plist_t dict, const char* key);
 plist_t Array(plist_t dict, const char* key);
 
-// The node's own value, under the same rules.
+// The node's own value, under the same rules. Text is UTF-8: a string with
+// a NUL byte inside reads as empty text, and each sequence that is not
+// well-formed UTF-8 reads as U+FFFD. Shared by every reader of property-list
+// strings, the options file included.
 wxString StringValue(plist_t node);
 uint64_t UIntValue(plist_t node);
 

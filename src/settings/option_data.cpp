@@ -10,6 +10,7 @@
 #include "app/category_table.h"
 #include "app/file_util.h"
 #include "app/zl_app_path.h"
+#include "device/device_record.h"
 
 OptionConfig OptionData::data_;
 
@@ -41,14 +42,9 @@ void ReadFlag(plist_t dict, const char* key, bool* flag) {
   *flag = value != 0;
 }
 
+// The records' reader: a damaged string reads as a missing key.
 wxString ReadText(plist_t dict, const char* key) {
-  plist_t node = plist_dict_get_item(dict, key);
-  if (!node || plist_get_node_type(node) != PLIST_STRING) return wxString();
-  char* value = nullptr;
-  plist_get_string_val(node, &value);
-  wxString text = value ? wxString::FromUTF8(value) : wxString();
-  free(value);
-  return text;
+  return record::StringValue(plist_dict_get_item(dict, key));
 }
 }  // namespace
 

@@ -81,6 +81,32 @@ TEST_F(OptionDataTest, ValuesOfTheWrongTypeAreNotTaken) {
   EXPECT_EQ(OptionData::data_.movie_path, "/films");
 }
 
+TEST_F(OptionDataTest, DamagedFolderStringsAreReadSafely) {
+  const wxString bad(wxUniChar(0xfffd));
+  const struct {
+    const char* key;
+    std::string bytes;
+    wxString OptionConfig::*field;
+    wxString expected;
+  } cases[] = {
+      // A NUL byte inside: as if the key were missing.
+      {"music-path", std::string("/media/a\0b", 10), &OptionConfig::music_path, ""},
+      {"movie-path", "/films/\xff", &OptionConfig::movie_path, "/films/" + bad},
+      {"tv-show-path", "/tv/\xed\xa0\x80", &OptionConfig::tv_show_path,
+       "/tv/" + bad + bad + bad},
+      {"photo-path", "/fotos/J\xc3\xb6rg", &OptionConfig::photo_path,
+       wxString::FromUTF8("/fotos/J\xc3\xb6rg")},
+  };
+  std::string body = "<dict>";
+  for (const auto& c : cases)
+    body += std::string("<key>") + c.key + "</key><string>" + c.bytes + "</string>";
+  WriteOptions(body + "</dict>");
+  ASSERT_TRUE(OptionData::Init());
+  for (const auto& c : cases)
+    EXPECT_EQ(OptionData::data_.*c.field, c.expected) << c.key;
+  EXPECT_EQ(OptionData::data_.podcast_path, "");  // missing, for comparison
+}
+
 TEST_F(OptionDataTest, UnusableFilesLeaveTheDefaults) {
   const char* const bodies[] = {"this is not a property list", ""};
   for (const char* body : bodies) {

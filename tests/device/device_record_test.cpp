@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <string>
 
 #include "device/device_record.h"
 #include "device_image_fixture.h"
@@ -23,6 +26,62 @@ TEST(DeviceRecord, ReadsValuesAndTreatsMissingOrWrongKindsAsEmpty) {
   EXPECT_FALSE(record::Has(dict, "album"));
   EXPECT_EQ(record::Array(dict, "title"), nullptr);
   plist_free(dict);
+}
+
+// A string node as a property-list file delivers it, bytes unchecked.
+plist_t StringFromXml(const std::string& bytes) {
+  const std::string xml = "<plist version=\"1.0\"><string>" + bytes + "</string></plist>";
+  plist_t node = nullptr;
+  plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+  return node;
+}
+
+TEST(DeviceRecord, StringsAreReadAsWellFormedUtf8) {
+  const wxString bad(wxUniChar(0xfffd));
+  const struct {
+    const char* name;
+    std::string bytes;
+    wxString expected;
+  } cases[] = {
+      {"plain", "Harbour Songs", "Harbour Songs"},
+      {"empty", "", ""},
+      {"non-ASCII", "Caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x8e\xb5",
+       wxString::FromUTF8("Caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x8e\xb5")},
+      {"largest code point", "\xf4\x8f\xbf\xbf", wxString(wxUniChar(0x10ffff))},
+      // Read as if the key were missing; libplist itself would assert.
+      {"embedded NUL", std::string("ab\0cd", 5), ""},
+      {"invalid byte", "a\xff" "b", "a" + bad + "b"},
+      {"cut sequence", "x\xe2\x82y", "x" + bad + "y"},
+      {"cut at the end", "x\xe2\x82", "x" + bad},
+      {"stray continuation", "\x80" "a", bad + "a"},
+      {"overlong two bytes", "\xc0\x80", bad + bad},
+      {"overlong three bytes", "\xe0\x80\xaf", bad + bad + bad},
+      {"surrogate", "\xed\xa0\x80", bad + bad + bad},
+      {"above U+10FFFF", "\xf4\x90\x80\x80", bad + bad + bad + bad},
+      {"five bytes", "\xf8\x88\x80\x80\x80", bad + bad + bad + bad + bad},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    plist_t node = StringFromXml(c.bytes);
+    ASSERT_NE(node, nullptr);
+    uint64_t length = 0;
+    plist_get_string_ptr(node, &length);
+    ASSERT_EQ(length, c.bytes.size());  // the node holds the bytes unchanged
+    EXPECT_EQ(record::StringValue(node), c.expected);
+    plist_t dict = plist_new_dict();
+    plist_dict_set_item(dict, "title", node);
+    EXPECT_EQ(record::String(dict, "title"), c.expected);
+    plist_free(dict);
+  }
+
+  // Not a string at all.
+  plist_t number = plist_new_uint(5);
+  plist_t data = plist_new_data("abc", 3);
+  EXPECT_EQ(record::StringValue(number), "");
+  EXPECT_EQ(record::StringValue(data), "");
+  EXPECT_EQ(record::StringValue(nullptr), "");
+  plist_free(number);
+  plist_free(data);
 }
 
 TEST(DeviceRecord, NullAndNonDictionaryNodesAreNeverDereferenced) {

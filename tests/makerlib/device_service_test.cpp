@@ -382,6 +382,197 @@ TEST_F(MakerDeviceTest, EachListOperationReturnsAFreshCopyOfItsOwnList) {
   plist_free(info2);
 }
 
+// Description texts in the many ways XML allows; "@ID@" is the identifier.
+// Each device must serve exactly what the parser reads from the whole text.
+const struct {
+  const char* name;
+  const char* xml;
+} kStyledDescriptions[] = {
+    {"bare dict without prolog",
+     "<dict><key>Identifier</key><string>@ID@</string>"
+     "<key>Info</key><dict><key>DeviceName</key><string>Bare</string></dict>"
+     "<key>Lists</key><dict><key>Music</key><dict><key>number</key><integer>0</integer>"
+     "<key>item</key><array/></dict></dict></dict>"},
+    {"comments, instructions and a document type with an internal subset",
+     "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [ <!ENTITY x \"a>b\"> ]>\n"
+     "<!-- <dict> in a comment -->\n<plist version=\"1.0\"><?pi <dict>?><dict>"
+     "<key>Identifier</key><!-- between --><string>@ID@</string>"
+     "<key>Lists</key><!-- <key>Music</key> --><dict>"
+     "<key>Mus<!-- inside -->ic</key><dict><key>item</key><array><dict>"
+     "<key>title</key><string>a <!-- not text --> b</string></dict></array></dict>"
+     "</dict><key>Info</key><dict/></dict></plist>"},
+    {"escaped and CDATA keys, spaced tags, quoted '>' in attributes",
+     "<plist version = \"1>0\" ><dict >\n\t<key >Identifier</key >"
+     "<string>@ID@</string>"
+     "<key>Li&#115;ts</key><dict>"
+     "<key><![CDATA[Movies]]></key><array><string><![CDATA[</array> <dict>]]></string>"
+     "<string>&lt;&amp;&gt;</string></array>"
+     "<key>TV&#x53;hows</key><dict><key>item</key><array/></dict>"
+     "</dict></dict></plist>"},
+    {"repeated keys: the last counts",
+     "<plist><dict><key>Identifier</key><string>@ID@</string>"
+     "<key>Lists</key><dict><key>Music</key><array><string>first</string></array></dict>"
+     "<key>Info</key><string>not a dict</string>"
+     "<key>Lists</key><dict>"
+     "<key>Music</key><array><string>old</string></array>"
+     "<key>Movies</key><array><string>movie</string></array>"
+     "<key>Music</key><array><string>second</string></array>"
+     "<key>Photos</key><array/><key>Photos</key><string>no list</string>"
+     "</dict></dict></plist>"},
+    {"every kind of value inside a list",
+     "<plist><dict><key>Identifier</key><string>@ID@</string><key>Lists</key><dict>"
+     "<key>Books</key><array><dict><key>catalog</key><string>All</string>"
+     "<key>number</key><integer>2</integer><key>item</key><array>"
+     "<dict><key>t</key><true/><key>f</key><false/><key>r</key><real>1.5</real>"
+     "<key>d</key><data>aGVsbG8=</data><key>n</key><integer>-3</integer>"
+     "<key>date</key><date>2024-05-17T14:03:22Z</date>"
+     "<key>nested</key><array><array/><dict/></array></dict>"
+     "<dict><key>title</key><string/></dict></array></dict></array>"
+     "</dict></dict></plist>"},
+    {"lists that are not a dictionary",
+     "<plist><dict><key>Identifier</key><string>@ID@</string>"
+     "<key>Lists</key><array><dict><key>Music</key><array/></dict></array>"
+     "</dict></plist>"},
+    {"empty lists dictionary",
+     "<plist><dict><key>Identifier</key><string>@ID@</string><key>Lists</key><dict/>"
+     "</dict></plist>"},
+};
+
+std::string WithIdentifier(std::string xml, const std::string& id) {
+  xml.replace(xml.find("@ID@"), 4, id);
+  return xml;
+}
+
+std::string XmlOrNull(plist_t node) { return node ? ToXml(node) : "null"; }
+
+TEST_F(MakerDeviceTest, DescriptionsAreServedAsTheParserReadsThem) {
+  int n = 0;
+  for (const auto& c : kStyledDescriptions) {
+    SCOPED_TRACE(c.name);
+    const std::string id = Id(100 + n);
+    const std::string xml = WithIdentifier(c.xml, id);
+    const std::string folder = root_ / ("styled" + std::to_string(n++));
+    MakeDirs(folder + "/files");
+    WriteFile(folder + "/device.plist", xml);
+    plist_t whole = nullptr;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &whole);
+    ASSERT_NE(whole, nullptr);
+    SetImages({folder});
+    PodDevice* device = Open(id);
+    ASSERT_NE(device, nullptr);
+
+    plist_t expected_info = plist_dict_get_item(whole, "Info");
+    if (expected_info && plist_get_node_type(expected_info) != PLIST_DICT)
+      expected_info = nullptr;
+    plist_t info = device->GetInfo(device);
+    EXPECT_EQ(XmlOrNull(info), XmlOrNull(expected_info));
+    if (info) plist_free(info);
+
+    plist_t lists = plist_dict_get_item(whole, "Lists");
+    if (lists && plist_get_node_type(lists) != PLIST_DICT) lists = nullptr;
+    for (const ListCase& list : kLists) {
+      plist_t expected = lists ? plist_dict_get_item(lists, list.key) : nullptr;
+      if (expected && plist_get_node_type(expected) != PLIST_DICT &&
+          plist_get_node_type(expected) != PLIST_ARRAY)
+        expected = nullptr;
+      plist_t served = (device->*list.op)(device, 0, 0);
+      EXPECT_EQ(XmlOrNull(served), XmlOrNull(expected)) << list.key;
+      if (served) plist_free(served);
+    }
+    plist_free(whole);
+  }
+}
+
+TEST_F(MakerDeviceTest, BrokenMarkupRefusesTheImageAndAnUnreadableListReadsAsAbsent) {
+  const char* const refused[] = {
+      // Tags that do not match inside a list.
+      "<plist><dict><key>Identifier</key><string>@ID@</string><key>Lists</key><dict>"
+      "<key>Music</key><dict><key>item</key><array></dict></array></dict></dict></plist>",
+      // Text between the entries of the lists.
+      "<plist><dict><key>Identifier</key><string>@ID@</string><key>Lists</key><dict>"
+      "stray<key>Music</key><array/></dict></dict></plist>",
+      // A list cut short.
+      "<plist><dict><key>Identifier</key><string>@ID@</string><key>Lists</key><dict>"
+      "<key>Music</key><array><string>x</string>",
+      // Broken outside the lists.
+      "<plist><dict><key>Identifier</key><string>@ID@</string><key>Info</key><dict>"
+      "<key>DeviceName</key><bogus/></dict><key>Lists</key><dict/></dict></plist>",
+  };
+  std::vector<std::string> folders;
+  int n = 0;
+  for (const char* xml : refused) {
+    folders.push_back(root_ / ("broken" + std::to_string(n)));
+    WriteFile(folders.back() + "/device.plist", WithIdentifier(xml, Id(200 + n)));
+    ++n;
+  }
+  // An identifier with a NUL byte inside.
+  const char nul_identifier[] =
+      "<plist><dict><key>Identifier</key><string>ab\0cd</string></dict></plist>";
+  folders.push_back(root_ / "nul");
+  WriteFile(folders.back() + "/device.plist",
+            std::string(nul_identifier, sizeof nul_identifier - 1));
+  // Well formed, but the parser refuses what one list holds: the other lists
+  // are still served.
+  const std::string id = Id(300);
+  folders.push_back(root_ / "odd");
+  WriteFile(folders.back() + "/device.plist",
+            WithIdentifier("<plist><dict><key>Identifier</key><string>@ID@</string>"
+                           "<key>Lists</key><dict>"
+                           "<key>Music</key><array><bogus/></array>"
+                           "<key>Movies</key><array><string>m</string></array>"
+                           "</dict></dict></plist>",
+                           id));
+  SetImages(folders);
+
+  plist_t list = service_->GetDeviceList();
+  ASSERT_EQ(plist_array_get_size(list), 1u);
+  EXPECT_EQ(StringOf(plist_dict_get_item(plist_array_get_item(list, 0), "value")), id);
+  plist_free(list);
+  PodDevice* device = Open(id);
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(device->GetMusicList(device, 0, 0), nullptr);
+  plist_t movies = device->GetMovieList(device, 0, 0);
+  ASSERT_NE(movies, nullptr);
+  EXPECT_EQ(plist_array_get_size(movies), 1u);
+  plist_free(movies);
+}
+
+TEST_F(MakerDeviceTest, PathDeviceFollowsItsImageAndRefusesOneNamingAnother) {
+  auto path_description = [](int n, const char* name) {
+    plist_t d = Description(Id(n));
+    plist_dict_set_item(d, "ConnectionType", plist_new_string("path"));
+    plist_dict_set_item(plist_dict_get_item(d, "Info"), "DeviceName",
+                        plist_new_string(name));
+    return d;
+  };
+  std::string folder = AddImage("path", path_description(5, "Before"));
+  SetImages({folder});
+  PodDevice* device = Create(Id(5), "path");
+  ASSERT_NE(device, nullptr);
+  plist_t info = device->GetInfo(device);
+  EXPECT_EQ(StringOf(plist_dict_get_item(info, "DeviceName")), "Before");
+  plist_free(info);
+
+  // Rewritten in place, as an editor or a generator does.
+  plist_t changed = path_description(5, "After the change");
+  plist_dict_remove_item(plist_dict_get_item(changed, "Lists"), "Music");
+  WritePlist(folder + "/device.plist", changed);
+  plist_free(changed);
+  info = device->GetInfo(device);
+  EXPECT_EQ(StringOf(plist_dict_get_item(info, "DeviceName")), "After the change");
+  plist_free(info);
+  EXPECT_EQ(device->GetMusicList(device, 0, 0), nullptr);
+  plist_t movies = device->GetMovieList(device, 0, 0);
+  EXPECT_NE(movies, nullptr);
+  plist_free(movies);
+
+  plist_t other = path_description(6, "Another device");
+  WritePlist(folder + "/device.plist", other);
+  plist_free(other);
+  EXPECT_EQ(device->GetInfo(device), nullptr);
+  EXPECT_EQ(device->GetMovieList(device, 0, 0), nullptr);
+}
+
 TEST_F(MakerDeviceTest, AbsentInfoAndListsGiveNull) {
   plist_t d = Description(Id(1));
   plist_dict_remove_item(d, "Info");
@@ -615,6 +806,31 @@ std::atomic<int> g_progress_calls{0};
 int CountProgress(uint64_t, uint64_t, uint8_t, void*) {
   ++g_progress_calls;
   return 0;
+}
+
+TEST_F(MakerDeviceTest, ListsAreFetchedFromSeveralThreadsAtOnce) {
+  SetImages({AddImage("one", Description(Id(1)))});
+  PodDevice* device = Open(Id(1));
+  ASSERT_NE(device, nullptr);
+  std::vector<std::string> expected;
+  for (const ListCase& c : kLists) {
+    plist_t list = c.group_key ? GroupedList(c.group_key, c.key) : FlatList(c.key);
+    expected.push_back(ToXml(list));
+    plist_free(list);
+  }
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 4; ++t)
+    readers.emplace_back([&] {
+      for (int round = 0; round < 5; ++round)
+        for (size_t i = 0; i < sizeof kLists / sizeof kLists[0]; ++i) {
+          plist_t list = (device->*kLists[i].op)(device, 0, 0);
+          if (list == nullptr || ToXml(list) != expected[i]) ++wrong;
+          if (list != nullptr) plist_free(list);
+        }
+    });
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(MakerExportTest, ListsAreReadWhileAnExportRunsAndFreeingStopsIt) {
