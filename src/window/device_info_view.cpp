@@ -8,6 +8,9 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/zl_string_helper.h"
 #include "common/image_util.h"
 #include "device/device_record.h"
@@ -56,10 +59,59 @@ wxFont GuiFont(int size, wxFontWeight weight) {
   return font;
 }
 
+// A label that keeps the width the layout gives it, whatever its text, so
+// that a long value cannot push its neighbours out of the view.
 wxStaticText* Text(wxWindow* parent, const wxFont& font) {
-  wxStaticText* text = new wxStaticText(parent, wxID_ANY, wxEmptyString);
+  wxStaticText* text = new wxStaticText(parent, wxID_ANY, wxEmptyString,
+                                        wxDefaultPosition, wxDefaultSize,
+                                        wxST_NO_AUTORESIZE);
   text->SetFont(font);
   return text;
+}
+
+// Width of a value label when nothing else decides it; its column gives it
+// the rest of the room.
+const int kValueMinWidth = 20;
+// A legend keeps at least this much of its label's width, and the capacity
+// text at least this much of its own, when the row is short of room.
+const int kLegendLabelMaxFloor = 100;
+const int kCapacityTextMaxFloor = 60;
+// Room before the capacity text.
+const int kCapacityTextGap = 10;
+// Room between a legend sample and its texts.
+const int kSampleGap = 5;
+// Room after each legend item, and at both ends of the capacity row.
+const int kLegendGap = 4;
+const int kRowEnd = 2;
+
+// Width of the text as the label itself would draw it.
+int TextWidth(const wxStaticText* label, const wxString& text) {
+  return text.empty() ? 0 : label->GetTextExtent(text).x;
+}
+
+// The largest level L for which the items, each taking its natural width
+// cut down to L but never below its floor, fit into the room. Short items
+// keep their width; the long ones share what is left.
+int ShareLevel(const std::vector<int>& natural, const std::vector<int>& floor,
+               int room) {
+  auto need = [&](int level) {
+    long total = 0;
+    for (size_t i = 0; i < natural.size(); ++i)
+      total += std::max(floor[i], std::min(natural[i], level));
+    return total;
+  };
+  int low = 0;
+  int high = 0;
+  for (int width : natural) high = std::max(high, width);
+  if (need(high) <= room) return high;
+  while (low < high) {
+    int mid = low + (high - low + 1) / 2;
+    if (need(mid) <= room)
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return low;
 }
 
 }  // namespace
@@ -67,13 +119,16 @@ wxStaticText* Text(wxWindow* parent, const wxFont& font) {
 DeviceInfoView::DeviceInfoView(wxBitmap* background, wxWindow* parent,
                                wxWindowID id, const wxPoint& pos,
                                const wxSize& size)
-    : ThemePanel(background, parent, id, pos, size), shown_device_type_(3) {
+    : ThemePanel(background, parent, id, pos, size),
+      shown_device_type_(3),
+      sample_width_(0) {
 
   wxGridBagSizer* outer = new wxGridBagSizer(0, 0);
   SetSizer(outer);
 
-  // Picture and parameters.
+  // Picture and parameters; the values take whatever width is left.
   wxFlexGridSizer* top = new wxFlexGridSizer(1, 2, 0, 0);
+  top->AddGrowableCol(1);
   device_picture_ =
       new wxGenericStaticBitmap(this, wxID_ANY, Picture(kDeviceInfoPictures[3]));
   top->Add(device_picture_, 0, wxALIGN_CENTER_VERTICAL | wxALIGN_RIGHT | wxRIGHT, 40);
@@ -88,22 +143,34 @@ DeviceInfoView::DeviceInfoView(wxBitmap* background, wxWindow* parent,
   wxStaticText** values[] = {&type_value_, &capacity_value_, &version_value_,
                              &serial_value_};
   for (int row = 0; row < 4; ++row) {
-    *labels[row] = Text(this, label_font);
+    *labels[row] = new wxStaticText(this, wxID_ANY, wxEmptyString);
+    (*labels[row])->SetFont(label_font);
     *values[row] = Text(this, value_font);
     params->Add(*labels[row], wxGBPosition(row + 1, 0), wxDefaultSpan,
                 wxALIGN_RIGHT);
     params->Add(*values[row], wxGBPosition(row + 1, 1), wxDefaultSpan, wxEXPAND);
   }
-  top->Add(params, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 20);
+  for (wxStaticText* value : {name_value_, type_value_, capacity_value_,
+                              version_value_, serial_value_}) {
+    value->SetMinSize(wxSize(kValueMinWidth, -1));
+    fitted_.push_back({value, wxString()});
+  }
+  params->AddGrowableCol(1);
+  top->Add(params, 0, wxEXPAND | wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 20);
   outer->Add(top, wxGBPosition(0, 0), wxGBSpan(3, 2), wxEXPAND);
 
-  // The capacity bar with its legend.
-  wxGridBagSizer* capacity = new wxGridBagSizer(6, 0);
-  capacity->Add(1, 1, wxGBPosition(0, 0), wxGBSpan(2, 2));
-  capacity->Add(1, 1, wxGBPosition(0, 14), wxGBSpan(2, 2));
+  // The capacity bar with its legend. The widths of the legend items and
+  // of the capacity text are shared out by ShareCapacityRow. No gap between
+  // the rows: the toolkit takes a row gap off columns that items span.
+  wxGridBagSizer* capacity = new wxGridBagSizer(0, 0);
+  // Columns are as narrow as their items: the shares below count on it.
+  capacity->SetEmptyCellSize(wxSize(0, 0));
+  capacity->Add(kRowEnd, 1, wxGBPosition(0, 0), wxGBSpan(2, 2));
+  capacity->Add(kRowEnd, 1, wxGBPosition(0, 14), wxGBSpan(2, 2));
   histogram_ = new ZLHistogramCtrl(
       background && background->IsOk() ? new wxBitmap(*background) : nullptr,
       this, wxID_ANY, wxDefaultPosition, wxSize(-1, 28), 3.25);
+  histogram_->SetMinSize(wxSize(1, 28));
   for (const CapacityPart& part : kParts)
     histogram_->ZLAppendHistogramPart(
         ImageUtil::GetBitmapResourceP(part.bar_picture, wxBITMAP_TYPE_PNG), 0);
@@ -112,23 +179,28 @@ DeviceInfoView::DeviceInfoView(wxBitmap* background, wxWindow* parent,
   capacity_text_ = Text(this, wxFont(16, wxFONTFAMILY_ROMAN, wxFONTSTYLE_ITALIC,
                                      wxFONTWEIGHT_BOLD));
   capacity_text_->SetForegroundColour(wxColour(254, 118, 118));
+  fitted_.push_back({capacity_text_, wxString()});
   capacity->Add(capacity_text_, wxGBPosition(0, 12), wxGBSpan(1, 2),
-                wxALIGN_CENTER | wxLEFT, 10);
+                wxEXPAND | wxALIGN_CENTER_VERTICAL | wxLEFT, kCapacityTextGap);
   for (int i = 0; i < kPartCount; ++i) {
     wxBoxSizer* item = new wxBoxSizer(wxHORIZONTAL);
-    item->Add(new wxGenericStaticBitmap(this, wxID_ANY,
-                                        Picture(kParts[i].sample_picture)),
-              0, wxRIGHT, 5);
+    wxBitmap sample = Picture(kParts[i].sample_picture);
+    if (sample.IsOk()) sample_width_ = std::max(sample_width_, sample.GetWidth());
+    part_samples_[i] = new wxGenericStaticBitmap(this, wxID_ANY, sample);
+    item->Add(part_samples_[i], 0, wxRIGHT, kSampleGap);
     wxBoxSizer* texts = new wxBoxSizer(wxVERTICAL);
     part_labels_[i] = Text(this, wxFont(12, wxFONTFAMILY_ROMAN,
                                         wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD));
     part_values_[i] = Text(this, wxFont(11, wxFONTFAMILY_ROMAN,
                                         wxFONTSTYLE_ITALIC, wxFONTWEIGHT_NORMAL));
-    texts->Add(part_labels_[i]);
-    texts->Add(part_values_[i]);
-    item->Add(texts);
+    fitted_.push_back({part_labels_[i], wxString()});
+    fitted_.push_back({part_values_[i], wxString()});
+    texts->Add(part_labels_[i], 0, wxEXPAND);
+    texts->Add(part_values_[i], 0, wxEXPAND);
+    item->Add(texts, 1);
+    item->AddSpacer(kLegendGap);
     capacity->Add(item, wxGBPosition(1, 2 + 2 * i), wxGBSpan(1, 2),
-                  wxALIGN_CENTER);
+                  wxEXPAND | wxALIGN_CENTER_VERTICAL | wxTOP, 6);
   }
   for (int col : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14, 15})
     capacity->AddGrowableCol(col);
@@ -147,8 +219,78 @@ void DeviceInfoView::SetupString() {
   version_label_->SetLabel(_("Version: "));
   serial_label_->SetLabel(_("Serial number: "));
   for (int i = 0; i < kPartCount; ++i)
-    part_labels_[i]->SetLabel(wxGetTranslation(kParts[i].label));
+    SetFittedText(part_labels_[i], wxGetTranslation(kParts[i].label));
   Layout();
+}
+
+void DeviceInfoView::SetFittedText(wxStaticText* label, const wxString& text) {
+  for (FittedText& fitted : fitted_) {
+    if (fitted.label != label) continue;
+    fitted.text = ZLStringHelper::MakeOneLine(text, kMaxShownTextLength);
+    return;
+  }
+}
+
+wxString DeviceInfoView::whole_text(const wxStaticText* label) const {
+  for (const FittedText& fitted : fitted_)
+    if (fitted.label == label) return fitted.text;
+  return wxString();
+}
+
+// Gives the legend items and the capacity text their natural widths when
+// the row has room for them, and otherwise cuts the widest ones down to an
+// equal share, never below the width of a legend's own label.
+void DeviceInfoView::ShareCapacityRow() {
+  std::vector<int> natural;
+  std::vector<int> floor;
+  const int item_extra = sample_width_ + kSampleGap + kLegendGap;
+  for (int i = 0; i < kPartCount; ++i) {
+    int label = TextWidth(part_labels_[i], whole_text(part_labels_[i]));
+    int value = TextWidth(part_values_[i], whole_text(part_values_[i]));
+    natural.push_back(item_extra + std::max(label, value));
+    floor.push_back(item_extra + std::min(label, kLegendLabelMaxFloor));
+  }
+  int capacity = TextWidth(capacity_text_, whole_text(capacity_text_));
+  natural.push_back(kCapacityTextGap + capacity);
+  floor.push_back(kCapacityTextGap + std::min(capacity, kCapacityTextMaxFloor));
+
+  const int room = GetClientSize().x - 2 * kRowEnd;
+  const int level = ShareLevel(natural, floor, room);
+  for (int i = 0; i < kPartCount; ++i) {
+    int width = std::max(floor[i], std::min(natural[i], level)) - item_extra;
+    part_labels_[i]->SetMinSize(wxSize(width, -1));
+    part_values_[i]->SetMinSize(wxSize(width, -1));
+  }
+  int width = std::max(floor.back(), std::min(natural.back(), level));
+  capacity_text_->SetMinSize(wxSize(width - kCapacityTextGap, -1));
+}
+
+void DeviceInfoView::FitTexts() {
+  for (const FittedText& fitted : fitted_) {
+    wxStaticText* label = fitted.label;
+    const wxString shown = ZLStringHelper::ShortenToWidth(
+        fitted.text, label->GetSize().x,
+        [label](const wxString& text) { return TextWidth(label, text); });
+    if (label->GetLabelText() != shown) label->SetLabelText(shown);
+    // The whole text is a pointer rest away when it had to be shortened.
+    const wxString tip =
+        shown == fitted.text
+            ? wxString()
+            : ZLStringHelper::MakeWrappable(fitted.text, kToolTipRunLength);
+    if (label->GetToolTipText() != tip) {
+      if (tip.empty())
+        label->UnsetToolTip();
+      else
+        label->SetToolTip(tip);
+    }
+  }
+}
+
+bool DeviceInfoView::Layout() {
+  ShareCapacityRow();
+  bool done = ThemePanel::Layout();
+  FitTexts();
+  return done;
 }
 
 void DeviceInfoView::ChangeLanguage() {
@@ -166,8 +308,8 @@ int DeviceInfoView::GetDeviceType(plist_t info) {
 }
 
 void DeviceInfoView::SetCapacityUnknown() {
-  capacity_value_->SetLabel(_("unknown"));
-  capacity_text_->SetLabel(_("unknown"));
+  SetFittedText(capacity_value_, _("unknown"));
+  SetFittedText(capacity_text_, _("unknown"));
 }
 
 void DeviceInfoView::RepaintBar() {
@@ -183,24 +325,24 @@ void DeviceInfoView::UpdateDeviceInfo(plist_t info) {
   }
   shown_device_type_ = GetDeviceType(info);
   device_picture_->SetBitmap(Picture(kDeviceInfoPictures[shown_device_type_]));
-  name_value_->SetLabel(record::String(info, "DeviceName"));
-  type_value_->SetLabel(record::String(info, "Type"));
+  SetFittedText(name_value_, record::String(info, "DeviceName"));
+  SetFittedText(type_value_, record::String(info, "Type"));
 
   uint64_t total = 0;
   if (record::Has(info, "Catacity")) {
     total = record::UInt(info, "Catacity");
     wxString text = ZLStringHelper::GetCapacityFromBytes(total);
-    capacity_value_->SetLabel(text);
-    capacity_text_->SetLabel(text);
+    SetFittedText(capacity_value_, text);
+    SetFittedText(capacity_text_, text);
   } else {
     SetCapacityUnknown();
   }
-  version_value_->SetLabel(record::String(info, "Version"));
-  serial_value_->SetLabel(record::String(info, "SerialNumber"));
+  SetFittedText(version_value_, record::String(info, "Version"));
+  SetFittedText(serial_value_, record::String(info, "SerialNumber"));
 
   for (int i = 0; i < kAvailablePart; ++i) {
     uint64_t bytes = record::UInt(info, kParts[i].key);
-    part_values_[i]->SetLabel(ZLStringHelper::GetCapacityFromBytes(bytes));
+    SetFittedText(part_values_[i], ZLStringHelper::GetCapacityFromBytes(bytes));
     if (total != 0) {
       histogram_->ZLSetHistogramPartRatio(
           i, static_cast<double>(bytes) / static_cast<double>(total));
@@ -209,8 +351,8 @@ void DeviceInfoView::UpdateDeviceInfo(plist_t info) {
   }
   if (record::Has(info, "Available") && total != 0) {
     uint64_t bytes = record::UInt(info, "Available");
-    part_values_[kAvailablePart]->SetLabel(
-        ZLStringHelper::GetCapacityFromBytes(bytes));
+    SetFittedText(part_values_[kAvailablePart],
+                  ZLStringHelper::GetCapacityFromBytes(bytes));
     histogram_->ZLSetHistogramPartRatio(
         kAvailablePart, static_cast<double>(bytes) / static_cast<double>(total));
     RepaintBar();

@@ -13,6 +13,7 @@
 #include "app/my_event.h"
 #include "app/trace.h"
 #include "app/transfer_app.h"
+#include "app/zl_string_helper.h"
 #include "common/image_util.h"
 #include "device/device_record.h"
 #include "device/do_detect_device.h"
@@ -26,6 +27,7 @@ namespace {
 const int kDeviceComboBoxId = 201;
 const int kRefreshButtonId = 202;
 const int kNavigationTreeId = 203;
+const int kNarrowestComboBox = 60;
 
 // The device pictures head the image list, by device type; the
 // categories' pictures follow in table order.
@@ -67,14 +69,18 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
 
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
-  wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
+  // The selection box has a row of its own, so that device names get the
+  // pane's whole width; "Refresh" sits below it.
+  wxBoxSizer* top = new wxBoxSizer(wxVERTICAL);
   device_combo_box_ =
       new wxComboBox(this, kDeviceComboBoxId, wxEmptyString, wxDefaultPosition,
                      wxDefaultSize, 0, nullptr, wxCB_READONLY);
-  row->Add(device_combo_box_, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  // Its own best width would follow the longest name.
+  device_combo_box_->SetMinSize(wxSize(kNarrowestComboBox, -1));
+  top->Add(device_combo_box_, 0, wxEXPAND | wxLEFT, 2);
   refresh_button_ = new wxButton(this, kRefreshButtonId, wxEmptyString);
-  row->Add(refresh_button_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
-  sizer->Add(row, 0, wxEXPAND | wxTOP | wxBOTTOM, 10);
+  top->Add(refresh_button_, 0, wxALIGN_RIGHT | wxTOP, 5);
+  sizer->Add(top, 0, wxEXPAND | wxTOP | wxBOTTOM, 10);
 
   navigation_tree_ =
       new wxTreeCtrl(this, kNavigationTreeId, wxDefaultPosition, wxDefaultSize,
@@ -86,6 +92,17 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
   navigation_tree_->AssignImageList(image_list_);
   sizer->Add(navigation_tree_, 1, wxEXPAND | wxLEFT, 2);
   sizer->AddSpacer(5);
+
+  device_combo_box_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    FitDeviceNames();
+  });
+  navigation_tree_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    FitRootLabel();
+  });
+  navigation_tree_->Bind(wxEVT_TREE_ITEM_GETTOOLTIP,
+                         &LeftPane::OnNavigationTreeCtrlGetToolTip, this);
 
   TransferApp& app = wxGetApp();
   app.device_combo_box_ = device_combo_box_;
@@ -130,6 +147,7 @@ void LeftPane::ZLDetectDevice() {
   if (app.status_bar_) app.status_bar_->SetStatusText(_("Detecting ..."));
   navigation_tree_->DeleteAllItems();
   if (device_combo_box_->GetCount() > 0) device_combo_box_->Clear();
+  device_combo_box_->UnsetToolTip();
 
   DoDetectDevice* worker = new DoDetectDevice;
   if (worker->Create() != wxTHREAD_NO_ERROR || worker->Run() != wxTHREAD_NO_ERROR) {
@@ -144,6 +162,59 @@ void LeftPane::ZLDetectDevice() {
 
 void LeftPane::OnRefreshButtonClicked(wxCommandEvent&) { ZLDetectDevice(); }
 
+void LeftPane::FitDeviceNames() {
+  wxComboBox* box = device_combo_box_;
+  // The box's width less the button and frame it draws around its text.
+  const int room = box->GetSize().x - box->GetSizeFromTextSize(0).x;
+  auto width = [box](const wxString& text) { return box->GetTextExtent(text).x; };
+  wxString tip;
+  for (unsigned int i = 0; i < box->GetCount(); ++i) {
+    SelectionComboBoxData* data =
+        static_cast<SelectionComboBoxData*>(box->GetClientObject(i));
+    if (!data) continue;
+    const wxString name =
+        ZLStringHelper::MakeOneLine(data->context().name, kMaxShownTextLength);
+    const wxString shown = ZLStringHelper::ShortenToWidth(name, room, width);
+    if (box->GetString(i) != shown) box->SetString(i, shown);
+    if (static_cast<int>(i) != box->GetSelection()) continue;
+    // The toolkit leaves the shown text alone when the chosen item changes.
+    if (box->GetValue() != shown) box->ChangeValue(shown);
+    if (shown != name) tip = ZLStringHelper::MakeWrappable(name, kToolTipRunLength);
+  }
+  if (tip.empty())
+    box->UnsetToolTip();
+  else if (box->GetToolTipText() != tip)
+    box->SetToolTip(tip);
+}
+
+void LeftPane::FitRootLabel() {
+  wxTreeItemId root = navigation_tree_->GetRootItem();
+  if (!root.IsOk()) return;
+  wxTreeCtrl* tree = navigation_tree_;
+  // Where the tree draws the root's text: one indent for the lines at the
+  // root, the spacing, the picture and its margin, as the toolkit lays it
+  // out (the tree reports item positions only after it painted them). The
+  // selection frame around the text takes a few pixels more.
+  int image_width = 0;
+  int image_height = 0;
+  image_list_->GetSize(0, image_width, image_height);
+  const int text_x = tree->GetIndent() + tree->GetSpacing() + image_width + 4;
+  const int room = tree->GetClientSize().x - text_x - 6;
+  const wxString shown = ZLStringHelper::ShortenToWidth(
+      root_label_, room,
+      [tree](const wxString& text) { return tree->GetTextExtent(text).x; });
+  if (tree->GetItemText(root) != shown) tree->SetItemText(root, shown);
+}
+
+void LeftPane::OnNavigationTreeCtrlGetToolTip(wxTreeEvent& event) {
+  wxTreeItemId item = event.GetItem();
+  if (item.IsOk() && item == navigation_tree_->GetRootItem() &&
+      navigation_tree_->GetItemText(item) != root_label_)
+    event.SetToolTip(ZLStringHelper::MakeWrappable(root_label_, kToolTipRunLength));
+  else
+    event.Veto();  // no tooltip, nor the root's left over
+}
+
 void LeftPane::OnDetectDeviceCompleted(wxThreadEvent& event) {
   detecting_ = false;
   if (!event.GetString().empty()) show_warning_(event.GetString());
@@ -153,12 +224,15 @@ void LeftPane::OnDetectDeviceCompleted(wxThreadEvent& event) {
     const CurrentDeviceList& list = AppData::current_device_list_;
     for (int i = 0; i < list.device_count; ++i) {
       const DeviceContext& context = list.device_contexts[i];
+      // Shortened to the box's width by FitDeviceNames below.
       if (context.valid)
-        device_combo_box_->Append(context.name,
-                                  new SelectionComboBoxData(context, i));
+        device_combo_box_->Append(
+            ZLStringHelper::MakeOneLine(context.name, kMaxShownTextLength),
+            new SelectionComboBoxData(context, i));
     }
   }
 
+  FitDeviceNames();
   if (device_combo_box_->GetCount() > 0) {
     device_combo_box_->SetSelection(0);
     wxCommandEvent select(wxEVT_COMBOBOX, kDeviceComboBoxId);
@@ -187,9 +261,12 @@ void LeftPane::OnSelectionComboBoxSelected(wxCommandEvent& event) {
   navigation_tree_->DeleteAllItems();
   const DeviceContext& context = data->context();
   int type = DeviceInfoView::GetDeviceType(context.info);
+  root_label_ = ZLStringHelper::MakeOneLine(context.name, kMaxShownTextLength);
   wxTreeItemId root = navigation_tree_->AddRoot(
-      context.name, type, type,
+      root_label_, type, type,
       new NavigationTreeCtrlData(0, kCategoryDevice, context.info));
+  FitRootLabel();
+  FitDeviceNames();
   navigation_tree_->ExpandAll();
   tree_change_seen_ = false;
   navigation_tree_->SelectItem(root);

@@ -67,6 +67,11 @@ class LeftPane : public ThemePanel {
 
  private:
   void SetControlsEnabled(bool enable);
+  // Device names show in one line, shortened to the width of the selection
+  // box and of the tree, and whole in a tooltip.
+  void FitDeviceNames();
+  void FitRootLabel();
+  void OnNavigationTreeCtrlGetToolTip(wxTreeEvent& event);
 
   wxComboBox* device_combo_box_;
   wxButton* refresh_button_;
@@ -74,6 +79,8 @@ class LeftPane : public ThemePanel {
   wxImageList* image_list_;
   bool detecting_;
   bool tree_change_seen_;
+  // The tree root's whole label.
+  wxString root_label_;
 
   wxDECLARE_EVENT_TABLE();
 };
