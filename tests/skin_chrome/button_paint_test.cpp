@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
+#include <functional>
 #include <vector>
 
 #include "chrome_test_util.h"
@@ -162,6 +163,93 @@ TEST_F(ButtonPaintTest, DhBitmapButtonMarksAMissingHoverPicture) {
   button->set_enter_bitmap(NewSolid(40, 24, kGreen));
   button->Refresh();
   ASSERT_TRUE(WaitForWindowPixel(button, 0, 0, kGreen));
+}
+
+// Tiles of 7 by 5 pixels, whose neighbouring pixels all differ: a tile
+// laid from the wrong corner, or a piece drawn at the wrong place, shows.
+wxColour FirstTile(int x, int y) {
+  x %= 7;
+  y %= 5;
+  return wxColour(10 + 30 * x, 20 + 40 * y, 5 * (x + y));
+}
+wxColour SecondTile(int x, int y) {
+  x %= 7;
+  y %= 5;
+  return wxColour(200 - 25 * x, 30 + 35 * y, 250);
+}
+
+TEST_F(ButtonPaintTest, ZLButtonCutsTheParentsTileUnderItOnceUntilItChanges) {
+  wxBitmap tile = Picture(7, 5, FirstTile);
+  std::function<wxColour(int, int)> tile_colour = FirstTile;
+  // Transparent: only the background shows.
+  ZLButton* button = new ZLButton(
+      &tile,
+      new wxBitmap(Picture(
+          20, 12, [](int, int) { return *wxBLACK; },
+          [](int, int) { return 0; })),
+      nullptr, nullptr, frame_, wxID_ANY, wxPoint(10, 8));
+  int erases = 0;
+  button->Bind(wxEVT_ERASE_BACKGROUND, [&](wxEraseEvent& event) {
+    ++erases;
+    event.Skip();
+  });
+
+  // Pixels of the button's part inside the frame that differ from the tile
+  // laid from the frame's corner.
+  auto screen_mismatches = [&] {
+    const wxRect visible = button->GetRect().Intersect(
+        wxRect(frame_->GetClientSize()));
+    int wrong = 0;
+    testsupport::RunLoopUntil([&] {
+      const wxImage image = chrome_test::GrabScreen(
+          wxRect(frame_->ClientToScreen(visible.GetTopLeft()),
+                 visible.GetSize()));
+      wrong = 0;
+      for (int y = 0; y < visible.height; ++y)
+        for (int x = 0; x < visible.width; ++x)
+          if (wxColour(image.GetRed(x, y), image.GetGreen(x, y),
+                       image.GetBlue(x, y)) !=
+              tile_colour(visible.x + x, visible.y + y))
+            ++wrong;
+      return wrong == 0;
+    });
+    return wrong;
+  };
+
+  struct Step {
+    const char* name;
+    std::function<void()> change;
+    bool cut_again;
+    wxPoint piece_origin;
+  } steps[] = {
+      {"first paint", [] {}, true, wxPoint(0, 0)},
+      {"repaint", [] {}, false, wxPoint(0, 0)},
+      {"moved by a pixel", [&] { button->Move(11, 8); }, true, wxPoint(0, 0)},
+      {"resized", [&] { button->SetSize(24, 12); }, true, wxPoint(0, 0)},
+      {"the parent's tile replaced",
+       [&] {
+         tile = Picture(7, 5, SecondTile);
+         tile_colour = SecondTile;
+       },
+       true, wxPoint(0, 0)},
+      {"left of and above the parent's origin",
+       [&] { button->Move(-5, -3); }, true, wxPoint(5, 3)},
+      {"repaint there", [] {}, false, wxPoint(5, 3)},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    const wxBitmap before = button->background_piece().piece();
+    step.change();
+    const int erased = erases;
+    button->Refresh();
+    ASSERT_TRUE(testsupport::RunLoopUntil([&] { return erases > erased; }));
+    const DhBackgroundPiece& piece = button->background_piece();
+    ASSERT_TRUE(piece.piece().IsOk());
+    EXPECT_EQ(!piece.piece().IsSameAs(before), step.cut_again);
+    EXPECT_EQ(piece.piece_rect(), button->GetRect());
+    EXPECT_EQ(piece.piece_origin(), step.piece_origin);
+    EXPECT_EQ(screen_mismatches(), 0);
+  }
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // the outline and the parent's tiled background behind the corners. Pixels
 // are read back from the screen after the control has really painted.
 #include <gtest/gtest.h>
+#include <wx/dcmemory.h>
 #include <wx/panel.h>
 
+#include <functional>
 #include <vector>
 
 #include "skin_test_util.h"
@@ -210,6 +212,82 @@ TEST_F(HistogramTest, SettingARatioRepaintsAtOnceUnlessTheIndexIsPastTheEnd) {
   ExpectColumn(image, 99, 0);
   ExpectColumn(image, 100, 1);
   ExpectColumn(image, 199, 1);
+}
+
+TEST_F(HistogramTest, TheBackgroundPieceIsCutOnceUntilSomethingChanges) {
+  MakeBar({0.25, 0.75});
+  int erases = 0;
+  bar_->Bind(wxEVT_ERASE_BACKGROUND, [&](wxEraseEvent& event) {
+    ++erases;
+    event.Skip();
+  });
+  const wxColour redrawn(0, 90, 180);
+  struct Step {
+    const char* name;
+    std::function<void()> change;
+    bool cut_again;
+  } steps[] = {
+      {"a ratio set", [this] { bar_->ZLSetHistogramPartRatio(0, 0.5); },
+       false},
+      {"moved", [this] { bar_->Move(kBarPos + wxPoint(1, 0)); }, true},
+      {"resized", [this] { bar_->SetSize(wxSize(90, kBarSize.y)); }, true},
+      {"the tile drawn on",
+       [&] {
+         wxMemoryDC dc(*bar_->background());
+         dc.SetBackground(wxBrush(redrawn));
+         dc.Clear();
+         dc.SelectObject(wxNullBitmap);
+       },
+       true},
+      {"repainted", [] {}, false},
+  };
+  ASSERT_TRUE(testsupport::RunLoopUntil(
+      [this] { return bar_->background_piece().piece().IsOk(); }));
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    const wxBitmap before = bar_->background_piece().piece();
+    step.change();
+    const int erased = erases;
+    bar_->Refresh();
+    ASSERT_TRUE(testsupport::RunLoopUntil([&] { return erases > erased; }));
+    EXPECT_EQ(!bar_->background_piece().piece().IsSameAs(before),
+              step.cut_again);
+    EXPECT_EQ(bar_->background_piece().piece_rect(), bar_->GetRect());
+  }
+  // The corner outside the rounded bar shows the tile as drawn on (give or
+  // take the faint edge of the antialiased arc).
+  wxColour corner;
+  testsupport::RunLoopUntil(
+      [&] {
+        corner = PixelAt(skintest::CaptureWindow(bar_), 0, 0);
+        return skintest::Near(corner, redrawn, 2);
+      },
+      3000);
+  EXPECT_TRUE(skintest::Near(corner, redrawn, 2))
+      << skintest::Describe(corner);
+}
+
+TEST_F(HistogramTest, LeftOfAndAboveTheParentTheTileStaysInPlace) {
+  const wxPoint pos(-6, -4);
+  MakeBar({});
+  bar_->Move(pos);
+  const wxRect visible(0, 0, kBarSize.x + pos.x, kBarSize.y + pos.y);
+  int wrong = 0;
+  testsupport::RunLoopUntil(
+      [&] {
+        wxImage image = skintest::CaptureScreen(
+            wxRect(host_->ClientToScreen(wxPoint(0, 0)), visible.GetSize()));
+        wrong = 0;
+        for (int y = 0; y < visible.height; ++y)
+          for (int x = 0; x < visible.width; ++x)
+            if (PixelAt(image, x, y) != TiledBackgroundAt(wxPoint(x, y)))
+              ++wrong;
+        return wrong == 0;
+      },
+      3000);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(bar_->background_piece().piece().GetSize(), visible.GetSize());
+  EXPECT_EQ(bar_->background_piece().piece_origin(), -pos);
 }
 
 TEST_F(HistogramTest, OwnsItsBackgroundAndPartPictures) {

@@ -5,11 +5,19 @@
 #include <wx/dcmemory.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
+#include <wx/translation.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/domain_face.h"
+#include "common/image_util.h"
+#include "export/tool_bar.h"
 #include "skin_test_util.h"
 #include "test_support.h"
 #include "window/base/zl_menu_bar.h"
@@ -577,6 +585,291 @@ TEST_F(MenuBarTest, APressInTheSwallowingStateOpensNothing) {
   EXPECT_EQ(state_after_swallowed, 0);
   EXPECT_EQ(opened_after_next, 1u);
   EXPECT_EQ(bar_->state(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Rebuilding the buttons while a popup of the bar runs: the button whose
+// menu is open is inside its own press handler until the tracking ends.
+
+struct Rebuild {
+  const char* name;
+  // Rebuilds from the command of the open menu's first entry; otherwise
+  // from a script step while the menu is still open.
+  bool from_command;
+};
+
+const Rebuild kRebuilds[] = {{"from an entry's command", true},
+                             {"while the menu is open", false}};
+
+const MenuEntry kRebuiltMenus[] = {
+    {236, "Datei", 9150}, {5125, "Bearbeiten", 9250}, {5132, "Hilfe", 9350}};
+
+TEST_F(MenuBarTest, ButtonsRebuiltDuringAPopupGoOnlyOnceTheTrackingEnds) {
+  for (const Rebuild& rebuild : kRebuilds) {
+    SCOPED_TRACE(rebuild.name);
+    commands_.clear();
+    opened_.clear();
+    int old_destroyed = 0;
+    int destroyed_while_tracking = 0;
+    for (const MenuEntry& entry : kMenus)
+      Button(entry.id)->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+        ++old_destroyed;
+        if (bar_->tracking()) ++destroyed_while_tracking;
+        event.Skip();
+      });
+    bool rebuilt = false;
+    bool tracking_at_rebuild = false;
+    auto rebuild_bar = [&] {
+      tracking_at_rebuild = bar_->tracking();
+      bar_->ClearAllMenu();
+      for (const MenuEntry& entry : kRebuiltMenus)
+        bar_->AppendMenuButton(entry.id, MakeMenu(entry.first_item),
+                               entry.caption, kNormalText, kCurrentText);
+      rebuilt = true;
+    };
+    auto on_command = [&](wxCommandEvent& event) {
+      rebuild_bar();
+      event.Skip();
+    };
+    if (rebuild.from_command)
+      host_->Bind(wxEVT_MENU, on_command, kMenus[1].first_item);
+    size_t opened_before_reopen = 0;
+    wxMenu* reopened_menu = nullptr;
+
+    Script script;
+    MoveTo(script, 100, Centre(5125));
+    Click(script, 150);
+    if (rebuild.from_command) {
+      MoveTo(script, 400, FirstEntry(5125));
+      Click(script, 250);
+    } else {
+      script.Then(400, rebuild_bar);
+      script.Then(200, [this] { sim_.Char(WXK_ESCAPE); });
+    }
+    // The rebuilt bar opens its menus as before: the new File menu.
+    script.Then(500, [&] {
+      opened_before_reopen = opened_.size();
+      sim_.MouseMove(Centre(236));
+    });
+    Click(script, 200);
+    script.Then(500, [&] {
+      if (opened_.size() > opened_before_reopen) reopened_menu = opened_.back();
+      sim_.MouseMove(FirstEntry(236));
+    });
+    Click(script, 300);
+    Finish(script);
+    ASSERT_TRUE(skintest::RunScript(script));
+    if (rebuild.from_command)
+      host_->Unbind(wxEVT_MENU, on_command, kMenus[1].first_item);
+
+    ASSERT_TRUE(rebuilt);
+    EXPECT_TRUE(tracking_at_rebuild);
+    EXPECT_EQ(old_destroyed, 3);
+    EXPECT_EQ(destroyed_while_tracking, 0);
+    EXPECT_EQ(bar_->GetChildren().GetCount(), 3u);
+    int x = 0;
+    for (const MenuEntry& entry : kRebuiltMenus) {
+      ZlMenuButton* button = Button(entry.id);
+      ASSERT_NE(button, nullptr) << entry.caption;
+      EXPECT_EQ(button->GetLabel(), entry.caption);
+      EXPECT_EQ(button->GetPosition(), wxPoint(x, 0)) << entry.caption;
+      EXPECT_TRUE(button->IsShown()) << entry.caption;
+      EXPECT_TRUE(button->auto_change_state()) << entry.caption;
+      EXPECT_EQ(button->state(), 0) << entry.caption;
+      x += button->GetSize().x;
+    }
+    EXPECT_EQ(bar_->GetSize().x, x);
+    EXPECT_EQ(reopened_menu, Button(236)->menu());
+    const std::vector<int> expected_commands =
+        rebuild.from_command ? std::vector<int>{9200, 9150}
+                             : std::vector<int>{9150};
+    EXPECT_EQ(commands_, expected_commands);
+    EXPECT_EQ(bar_->state(), 0);
+    EXPECT_FALSE(bar_->tracking());
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The tool bar's change of language, chosen in its own Language menu.
+
+// A message catalog in the binary form the toolkit loads.
+std::string MessageCatalog(const std::map<std::string, std::string>& texts) {
+  std::map<std::string, std::string> entries = texts;
+  entries[""] = "Content-Type: text/plain; charset=UTF-8\n";
+  const uint32_t count = static_cast<uint32_t>(entries.size());
+  std::string out;
+  auto put = [&out](uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+      out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+  };
+  const uint32_t originals = 28;
+  const uint32_t translations = originals + 8 * count;
+  uint32_t offset = translations + 8 * count;
+  put(0x950412de);
+  put(0);
+  put(count);
+  put(originals);
+  put(translations);
+  put(0);
+  put(offset);
+  std::string strings;
+  std::vector<std::pair<uint32_t, uint32_t>> from, to;
+  for (const auto& entry : entries) {
+    from.emplace_back(entry.first.size(), offset + strings.size());
+    strings += entry.first + '\0';
+  }
+  for (const auto& entry : entries) {
+    to.emplace_back(entry.second.size(), offset + strings.size());
+    strings += entry.second + '\0';
+  }
+  for (const auto& pair : from) put(pair.first), put(pair.second);
+  for (const auto& pair : to) put(pair.first), put(pair.second);
+  return out + strings;
+}
+
+class CatalogInMemory : public wxTranslationsLoader {
+ public:
+  explicit CatalogInMemory(std::string data) : data_(std::move(data)) {}
+  wxMsgCatalog* LoadCatalog(const wxString& domain,
+                            const wxString& language) override {
+    if (language != "de") return nullptr;
+    return wxMsgCatalog::CreateFromData(
+        wxScopedCharBuffer::CreateNonOwned(data_.data(), data_.size()),
+        domain);
+  }
+  wxArrayString GetAvailableTranslations(const wxString&) const override {
+    wxArrayString languages;
+    languages.push_back("de");
+    return languages;
+  }
+
+ private:
+  std::string data_;
+};
+
+class ToolBarLanguageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(skintest::HasGuiApp());
+    DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) +
+                         "/Themes/face.xml");
+    frame_ = skintest::ShowFrame(wxSize(900, 300));
+    tool_bar_ = new ToolBar(58);
+    ASSERT_TRUE(tool_bar_->Create(
+        ImageUtil::GetBitmapResourceP("image/tool/tool_bg.png",
+                                      wxBITMAP_TYPE_PNG),
+        frame_, wxID_ANY, wxPoint(0, 0), wxSize(900, 60)));
+    tool_bar_->Layout();
+    sim_.MouseMove(frame_->GetScreenPosition() + wxPoint(850, 250));
+    skintest::Settle(frame_);
+  }
+  void TearDown() override {
+    skintest::CloseFrame(frame_);
+    // Deletes the catalog if a test made it current.
+    wxTranslations::Set(nullptr);
+  }
+
+  ZlMenuButton* Button(int id) {
+    return wxDynamicCast(tool_bar_->zl_menu_bar()->FindWindow(id),
+                         ZlMenuButton);
+  }
+  wxPoint Centre(int id) {
+    ZlMenuButton* button = Button(id);
+    return button->GetScreenPosition() +
+           wxPoint(button->GetSize().x / 2, button->GetSize().y / 2);
+  }
+
+  std::unique_ptr<wxTranslations> german_{new wxTranslations};
+  wxUIActionSimulator sim_;
+  wxFrame* frame_ = nullptr;
+  ToolBar* tool_bar_ = nullptr;
+};
+
+TEST_F(ToolBarLanguageTest, ChoosingALanguageRebuildsTheMenusInIt) {
+  german_->SetLoader(new CatalogInMemory(MessageCatalog(
+      {{"File", "Datei"},
+       {"Edit", "Bearbeiten"},
+       {"Advanced", "Erweitert"},
+       {"Help", "Hilfe"},
+       {"Options", "Optionen"}})));
+  german_->SetLanguage("de");
+  ASSERT_TRUE(german_->AddCatalog("language"));
+
+  ZLMenuBar* bar = tool_bar_->zl_menu_bar();
+  const int ids[] = {kFileMenuButtonId, kEditMenuButtonId,
+                     kAdvancedMenuButtonId, kHelpMenuButtonId};
+  int old_destroyed = 0;
+  int destroyed_while_tracking = 0;
+  for (int id : ids)
+    Button(id)->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+      ++old_destroyed;
+      if (bar->tracking()) ++destroyed_while_tracking;
+      event.Skip();
+    });
+  int chosen = 0;
+  bool tracking_at_change = false;
+  tool_bar_->Bind(wxEVT_MENU, [&](wxCommandEvent& event) {
+    chosen = event.GetId();
+    tracking_at_change = bar->tracking();
+    wxTranslations::Set(german_.release());
+    tool_bar_->ChangeLanguage();
+  }, 89);
+  std::vector<wxMenu*> opened;
+  std::vector<int> commands;
+  bool ready_for_the_next = false;
+
+  Script script;
+  script.Then(100, [&] { sim_.MouseMove(Centre(kAdvancedMenuButtonId)); });
+  script.Then(150, [&] { sim_.MouseDown(); }).Then(60, [&] { sim_.MouseUp(); });
+  // Options, Language, into the submenu, down to the third language.
+  for (int key : {WXK_DOWN, WXK_DOWN, WXK_RIGHT, WXK_DOWN, WXK_DOWN})
+    script.Then(key == WXK_DOWN ? 150 : 400, [&, key] { sim_.Char(key); });
+  script.Then(300, [&] { sim_.Char(WXK_RETURN); });
+  // The rebuilt bar opens its menus.
+  script.Then(600, [&] {
+    ready_for_the_next = old_destroyed == 4;
+    bar->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
+      opened.push_back(event.GetMenu());
+      event.Skip();
+    });
+    tool_bar_->Bind(wxEVT_MENU, [&](wxCommandEvent& event) {
+      commands.push_back(event.GetId());
+    }, kExportCheckedId);
+    sim_.MouseMove(Centre(kEditMenuButtonId));
+  });
+  script.Then(150, [&] { sim_.MouseDown(); }).Then(60, [&] { sim_.MouseUp(); });
+  script.Then(500, [&] { sim_.Char(WXK_DOWN); });
+  script.Then(150, [&] { sim_.Char(WXK_RETURN); });
+  script.Then(400, [&] { sim_.Char(WXK_ESCAPE); });
+  script.Then(200, [&] { sim_.Char(WXK_ESCAPE); });
+  script.Then(200, [] {});
+  ASSERT_TRUE(skintest::RunScript(script));
+
+  EXPECT_EQ(chosen, 89);
+  EXPECT_TRUE(tracking_at_change);
+  EXPECT_TRUE(ready_for_the_next);
+  EXPECT_EQ(old_destroyed, 4);
+  EXPECT_EQ(destroyed_while_tracking, 0);
+  EXPECT_EQ(bar->GetChildren().GetCount(), 4u);
+  const char* captions[] = {"Datei", "Bearbeiten", "Erweitert", "Hilfe"};
+  int x = 0;
+  for (int i = 0; i < 4; ++i) {
+    ZlMenuButton* button = Button(ids[i]);
+    ASSERT_NE(button, nullptr) << captions[i];
+    EXPECT_EQ(button->GetLabel(), captions[i]);
+    EXPECT_EQ(button->GetPosition().x, x) << captions[i];
+    x += button->GetSize().x;
+  }
+  EXPECT_EQ(bar->GetSize().x, x);
+  EXPECT_EQ(Button(kAdvancedMenuButtonId)->menu(), tool_bar_->advanced_menu());
+  EXPECT_EQ(tool_bar_->advanced_menu()->FindItem(kOptionsId)->GetItemLabelText(),
+            "Optionen");
+  // The checked language item follows the tool bar's language code.
+  EXPECT_TRUE(tool_bar_->language_menu()->IsChecked(tool_bar_->language()));
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], tool_bar_->edit_menu());
+  EXPECT_EQ(commands, std::vector<int>{kExportCheckedId});
+  EXPECT_FALSE(bar->tracking());
 }
 
 }  // namespace

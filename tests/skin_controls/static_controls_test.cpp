@@ -2,6 +2,7 @@
 // picture, exactly the piece of its parent's background picture under it,
 // cut again only when it moves or changes size.
 #include <gtest/gtest.h>
+#include <wx/dcmemory.h>
 #include <wx/panel.h>
 
 #include <functional>
@@ -81,6 +82,15 @@ std::vector<Kind> Kinds() {
 
 void PrintTo(const Kind& kind, std::ostream* os) { *os << kind.name; }
 
+void SetBg(wxWindow* control, wxBitmap* bg) {
+  if (auto* text = dynamic_cast<DhStaticTextBase*>(control))
+    text->SetBg(bg);
+  else if (auto* bitmap = dynamic_cast<DhStaticBitmapBase*>(control))
+    bitmap->SetBg(bg);
+  else if (auto* link = dynamic_cast<DhHyperLinkCtrlBase*>(control))
+    link->SetBg(bg);
+}
+
 // Counts failed assertions instead of showing the toolkit's dialog.
 std::vector<std::string>* g_asserts = nullptr;
 void RecordAssert(const wxString&, int, const wxString&, const wxString& cond,
@@ -133,13 +143,16 @@ class StaticControlTest : public ::testing::TestWithParam<Kind> {
   // Near its right edge no kind draws text or picture (the hyperlink's
   // focus frame, three pixels in, is left out): on screen that band must be
   // the background under the control.
-  int ScreenMismatchesInRightBand(const wxPoint& pos, int width, int height) {
+  // Rows from top on (in the control) only: above it a control placed
+  // above its parent's origin is not on screen.
+  int ScreenMismatchesInRightBand(const wxPoint& pos, int width, int height,
+                                  int top = 4) {
     int wrong = 0;
     testsupport::RunLoopUntil(
         [&] {
           wxImage image = skintest::CaptureWindow(control_);
           wrong = 0;
-          for (int y = 4; y < height - 4; ++y)
+          for (int y = top; y < height - 4; ++y)
             for (int x = width - 16; x < width - 4; ++x)
               if (PixelAt(image, x, y) !=
                   skintest::PatternColour(pos.x + x, pos.y + y))
@@ -211,6 +224,77 @@ TEST_P(StaticControlTest, PastTheRightEdgeThePieceIsNarrower) {
   ASSERT_TRUE(Piece().IsOk());
   EXPECT_EQ(Piece().GetSize(), wxSize(90, 20));
   EXPECT_EQ(PieceMismatches(wxRect(210, 50, 90, 20)), 0);
+  EXPECT_TRUE(asserts_.empty()) << asserts_.front();
+}
+
+TEST_P(StaticControlTest, ANewBackgroundIsCutAgain) {
+  const wxColour plain(40, 90, 160);
+  wxBitmap other = skintest::SolidBitmap(kBackgroundSize.x, kBackgroundSize.y,
+                                         plain);
+  struct Change {
+    const char* name;
+    std::function<void()> apply;
+    wxColour shown;
+  } changes[] = {
+      {"another picture", [&] { SetBg(control_, &other); }, plain},
+      // Drawing on the picture the control already has.
+      {"the same picture drawn on",
+       [&] {
+         wxMemoryDC dc(other);
+         dc.SetBackground(*wxWHITE_BRUSH);
+         dc.Clear();
+         dc.SelectObject(wxNullBitmap);
+       },
+       *wxWHITE},
+  };
+  const wxPoint pos(30, 50);
+  const wxSize size(100, 20);
+  Make(pos, size);
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.name);
+    const wxBitmap before = Piece();
+    change.apply();
+    const int erases = erases_;
+    control_->Refresh();
+    ASSERT_TRUE(testsupport::RunLoopUntil([&] { return erases_ > erases; }));
+    EXPECT_FALSE(Piece().IsSameAs(before));
+    EXPECT_EQ(PieceRect(), wxRect(pos, size));
+    ASSERT_TRUE(Piece().IsOk());
+    wxImage piece = Piece().ConvertToImage();
+    EXPECT_EQ(skintest::Describe(PixelAt(piece, 50, 10)),
+              skintest::Describe(change.shown));
+    int wrong = 0;
+    testsupport::RunLoopUntil(
+        [&] {
+          wxImage image = skintest::CaptureWindow(control_);
+          wrong = 0;
+          for (int y = 4; y < size.y - 4; ++y)
+            for (int x = size.x - 16; x < size.x - 4; ++x)
+              if (PixelAt(image, x, y) != change.shown) ++wrong;
+          return wrong == 0;
+        },
+        3000);
+    EXPECT_EQ(wrong, 0);
+    // And kept again while the picture stays.
+    const wxBitmap cut = Piece();
+    const int later = erases_;
+    control_->Refresh();
+    ASSERT_TRUE(testsupport::RunLoopUntil([&] { return erases_ > later; }));
+    EXPECT_TRUE(Piece().IsSameAs(cut));
+  }
+  EXPECT_TRUE(asserts_.empty()) << asserts_.front();
+}
+
+TEST_P(StaticControlTest, LeftOfAndAboveTheParentsOriginThePieceIsClipped) {
+  const wxPoint pos(-20, -6);
+  const wxSize size(100, 20);
+  Make(pos, size);
+  EXPECT_EQ(PieceRect(), wxRect(pos, size));
+  ASSERT_TRUE(Piece().IsOk());
+  // Only what lies over the picture, from its origin.
+  EXPECT_EQ(Piece().GetSize(), wxSize(80, 14));
+  EXPECT_EQ(PieceMismatches(wxRect(0, 0, 80, 14)), 0);
+  EXPECT_EQ(ScreenMismatchesInRightBand(pos, size.x, size.y, 6), 0);
   EXPECT_TRUE(asserts_.empty()) << asserts_.front();
 }
 

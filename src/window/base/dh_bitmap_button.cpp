@@ -21,7 +21,7 @@ DhBitmapButton::DhBitmapButton()
       enter_bitmap_(nullptr),
       disable_bitmap_(nullptr),
       has_background_(false),
-      type_(kNormal) {}
+      mouse_(this) {}
 
 DhBitmapButton::DhBitmapButton(wxWindow* parent, int id, const wxPoint& pos,
                                const wxSize& size, long style,
@@ -90,50 +90,18 @@ bool DhBitmapButton::SetBackgroundColour(const wxColour& colour) {
 
 wxSize DhBitmapButton::DoGetBestSize() const { return GetSize(); }
 
-void DhBitmapButton::Repaint(bool erase) {
-  Refresh(erase);
-  Update();
-}
+void DhBitmapButton::OnEnter(wxMouseEvent&) { mouse_.Enter(); }
 
-void DhBitmapButton::Click() {
-  wxCommandEvent event(wxEVT_BUTTON, GetId());
-  event.SetEventObject(this);
-  ProcessWindowEvent(event);
-}
+void DhBitmapButton::OnLeave(wxMouseEvent&) { mouse_.Leave(); }
 
-void DhBitmapButton::OnEnter(wxMouseEvent&) {
-  type_ = kEntered;
-  Repaint(true);
-}
+void DhBitmapButton::OnDown(wxMouseEvent&) { mouse_.Down(); }
 
-void DhBitmapButton::OnLeave(wxMouseEvent&) {
-  if (!IsEnabled()) return;
-  type_ = kLeft;
-  Repaint(true);
-}
+void DhBitmapButton::OnDClick(wxMouseEvent&) { mouse_.DoubleClick(); }
 
-void DhBitmapButton::OnDown(wxMouseEvent&) {
-  type_ = kDown;
-  Repaint(true);
-}
-
-void DhBitmapButton::OnDClick(wxMouseEvent&) {
-  type_ = kDown;
-  Repaint(false);
-}
-
-void DhBitmapButton::OnUp(wxMouseEvent&) {
-  // Leaving and entering again both replace the down state, so a press
-  // dragged off the button never clicks.
-  if (type_ != kDown) return;
-  type_ = kReleased;
-  Repaint(true);
-  Click();
-}
+void DhBitmapButton::OnUp(wxMouseEvent&) { mouse_.Up(); }
 
 bool DhBitmapButton::Enable(bool enable) {
-  type_ = enable ? kNormal : kDisabled;
-  Repaint(false);
+  mouse_.SetEnabled(enable);
   return wxControl::Enable(enable);
 }
 
@@ -160,7 +128,7 @@ void DhBitmapButton::DrawExistBitmap(wxDC* dc, wxBitmap* first,
 void DhBitmapButton::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
   DrawBackground(&dc);
-  switch (type_) {
+  switch (mouse_.state()) {
     case kEntered:
       if (enter_bitmap_) {
         DrawExistBitmap(&dc, enter_bitmap_, normal_bitmap_);

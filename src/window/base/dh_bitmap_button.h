@@ -5,19 +5,21 @@
 #include <wx/control.h>
 #include <wx/dc.h>
 
+#include "window/base/dh_button_state.h"
+
 // A picture button painted over its own background picture or a plain
 // colour. The owner sets the pictures after creation.
 class DhBitmapButton : public wxControl {
  public:
   // Mouse states; 3 (released) and 4 (left) look like 0.
   enum {
-    kNormal = 0,
-    kEntered = 1,
-    kDown = 2,
-    kReleased = 3,
-    kLeft = 4,
-    kDownAgain = 5,
-    kDisabled = 6
+    kNormal = DhButtonState::kNormal,
+    kEntered = DhButtonState::kEntered,
+    kDown = DhButtonState::kDown,
+    kReleased = DhButtonState::kReleased,
+    kLeft = DhButtonState::kLeft,
+    kDownAgain = DhButtonState::kDownAgain,
+    kDisabled = DhButtonState::kDisabled
   };
 
   DhBitmapButton();
@@ -42,7 +44,7 @@ class DhBitmapButton : public wxControl {
   bool SetBackgroundColour(const wxColour& colour) override;
 
   bool Enable(bool enable = true) override;
-  int type() const { return type_; }
+  int type() const { return mouse_.state(); }
 
   virtual void OnEnter(wxMouseEvent& event);
   virtual void OnLeave(wxMouseEvent& event);
@@ -59,16 +61,13 @@ class DhBitmapButton : public wxControl {
   void DrawExistBitmap(wxDC* dc, wxBitmap* first, wxBitmap* second);
 
  private:
-  void Repaint(bool erase);
-  void Click();
-
   wxBitmap* normal_bitmap_;
   wxBitmap* down_bitmap_;
   wxBitmap* enter_bitmap_;
   wxBitmap* disable_bitmap_;
   wxBitmap background_;
   bool has_background_;
-  int type_;
+  DhButtonState mouse_;
 
   wxDECLARE_DYNAMIC_CLASS(DhBitmapButton);
   wxDECLARE_EVENT_TABLE();

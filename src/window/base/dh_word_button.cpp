@@ -24,9 +24,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
-enum { kNormal = 0, kEntered = 1, kDown = 2, kReleased = 3, kLeft = 4,
-       kDownAgain = 5, kDisabled = 6 };
-
 // A piece of the full height of source. Pictures with alpha are cut with
 // their alpha kept: a piece blitted into a bitmap of the screen's depth
 // would lose it and leave its transparent pixels undefined.
@@ -63,7 +60,7 @@ wxBitmap TransparentBitmap(int width, int height) {
 
 DhWordButton::DhWordButton()
     : text_y_(0),
-      state_(kNormal),
+      mouse_(this),
       background_mode_(DhWordButtonBgColour),
       text_x_(0) {}
 
@@ -224,15 +221,15 @@ void DhWordButton::DrawBackground(wxDC& dc) {
 void DhWordButton::OnPaint(wxPaintEvent&) {
   wxBufferedPaintDC dc(this);
   DrawBackground(dc);
-  switch (state_) {
-    case kEntered:
+  switch (mouse_.state()) {
+    case DhButtonState::kEntered:
       DrawExistBitmap(dc, enter_bitmap_[3], normal_bitmap_[3]);
       break;
-    case kDown:
-    case kDownAgain:
+    case DhButtonState::kDown:
+    case DhButtonState::kDownAgain:
       DrawExistBitmap(dc, down_bitmap_[3], normal_bitmap_[3]);
       break;
-    case kDisabled:
+    case DhButtonState::kDisabled:
       DrawExistBitmap(dc, disable_bitmap_, normal_bitmap_[3]);
       break;
     default:
@@ -247,48 +244,18 @@ void DhWordButton::OnPaint(wxPaintEvent&) {
 
 wxSize DhWordButton::DoGetBestSize() const { return GetSize(); }
 
-void DhWordButton::Repaint(bool erase) {
-  Refresh(erase);
-  Update();
-}
+void DhWordButton::OnEnter(wxMouseEvent&) { mouse_.Enter(); }
 
-void DhWordButton::Click() {
-  wxCommandEvent event(wxEVT_BUTTON, GetId());
-  event.SetEventObject(this);
-  ProcessWindowEvent(event);
-}
+void DhWordButton::OnLeave(wxMouseEvent&) { mouse_.Leave(); }
 
-void DhWordButton::OnEnter(wxMouseEvent&) {
-  state_ = kEntered;
-  Repaint(true);
-}
+void DhWordButton::OnDown(wxMouseEvent&) { mouse_.Down(); }
 
-void DhWordButton::OnLeave(wxMouseEvent&) {
-  if (!IsEnabled()) return;
-  state_ = kLeft;
-  Repaint(true);
-}
+void DhWordButton::OnDClick(wxMouseEvent&) { mouse_.DoubleClick(); }
 
-void DhWordButton::OnDown(wxMouseEvent&) {
-  state_ = kDown;
-  Repaint(true);
-}
-
-void DhWordButton::OnDClick(wxMouseEvent&) {
-  state_ = kDown;
-  Repaint(false);
-}
-
-void DhWordButton::OnUp(wxMouseEvent&) {
-  if (state_ != kDown) return;
-  state_ = kReleased;
-  Repaint(true);
-  Click();
-}
+void DhWordButton::OnUp(wxMouseEvent&) { mouse_.Up(); }
 
 bool DhWordButton::Enable(bool enable) {
-  state_ = enable ? kNormal : kDisabled;
-  Repaint(false);
+  mouse_.SetEnabled(enable);
   return wxControl::Enable(enable);
 }
 

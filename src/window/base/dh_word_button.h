@@ -7,6 +7,8 @@
 #include <wx/font.h>
 #include <wx/string.h>
 
+#include "window/base/dh_button_state.h"
+
 enum DhWordButtonBgMode {
   DhWordButtonBgCrop = 0,
   DhWordButtonBgTile = 1,
@@ -64,7 +66,7 @@ class DhWordButton : public wxControl {
 
   bool Enable(bool enable = true) override;
 
-  int state() const { return state_; }
+  int state() const { return mouse_.state(); }
   int text_x() const { return text_x_; }
   const wxString& text() const { return text_; }
   DhWordButtonBgMode background_mode() const { return background_mode_; }
@@ -80,7 +82,7 @@ class DhWordButton : public wxControl {
   wxBitmap down_bitmap_[4];
   wxBitmap enter_bitmap_[4];
   wxBitmap disable_bitmap_;
-  int state_;
+  DhButtonState mouse_;
   // The background source, and the background last computed from it for
   // the rectangle background_rect_.
   wxBitmap background_[2];
@@ -90,9 +92,6 @@ class DhWordButton : public wxControl {
   int text_x_;
 
  private:
-  void Repaint(bool erase);
-  void Click();
-
   wxDECLARE_DYNAMIC_CLASS(DhWordButton);
   wxDECLARE_EVENT_TABLE();
   wxDECLARE_NO_COPY_CLASS(DhWordButton);

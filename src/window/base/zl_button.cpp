@@ -2,10 +2,6 @@
 
 #include <wx/dcclient.h>
 
-#include <algorithm>
-
-#include "common/image_util.h"
-
 wxIMPLEMENT_DYNAMIC_CLASS(ZLButton, wxControl);
 
 wxBEGIN_EVENT_TABLE(ZLButton, wxControl)
@@ -128,32 +124,17 @@ void ZLButton::OnPaint(wxPaintEvent&) {
 }
 
 void ZLButton::OnEraseBackground(wxEraseEvent& event) {
-  if (!background_ || !background_->IsOk()) {
+  wxWindow* parent = GetParent();
+  if (!background_ || !background_->IsOk() || !parent) {
     event.Skip();
     return;
   }
+  const wxRect rect(GetPosition(), GetSize());
   if (event.GetDC()) {
-    ZLDrawParentTile(*event.GetDC(), this, *background_);
+    background_piece_.PaintTiled(event.GetDC(), background_,
+                                 parent->GetSize(), rect);
   } else {
     wxClientDC dc(this);
-    ZLDrawParentTile(dc, this, *background_);
+    background_piece_.PaintTiled(&dc, background_, parent->GetSize(), rect);
   }
-}
-
-void ZLDrawParentTile(wxDC& dc, wxWindow* window, wxBitmap& tile) {
-  wxWindow* parent = window->GetParent();
-  if (!parent || !tile.IsOk() || tile.GetWidth() <= 0 ||
-      tile.GetHeight() <= 0)
-    return;
-  const wxSize parent_size = parent->GetSize();
-  if (parent_size.x <= 0 || parent_size.y <= 0) return;
-  wxBitmap whole(parent_size.x, parent_size.y, -1);
-  DrawBrushBitmap(&whole, tile);
-
-  wxRect rect = wxRect(window->GetPosition(), window->GetSize())
-                    .Intersect(wxRect(parent_size));
-  if (rect.IsEmpty()) return;
-  wxBitmap piece = ImageUtil::GetBackgroundImageFromPosition(
-      whole, rect.x, rect.y, rect.width, rect.height);
-  dc.DrawBitmap(piece, 0, 0, false);
 }

@@ -5,6 +5,8 @@
 #include <wx/control.h>
 #include <wx/dc.h>
 
+#include "window/base/dh_background_piece.h"
+
 // A push button of up to five pictures (normal, hover, pressed, focus,
 // disabled) drawn over its parent's tiled background, so that the texture
 // runs on through the button.
@@ -26,6 +28,10 @@ class ZLButton : public wxControl {
 
   // 0 normal, 1 hover, 2 pressed.
   int state() const { return state_; }
+  // The piece of the parent's tiled background last painted.
+  const DhBackgroundPiece& background_piece() const {
+    return background_piece_;
+  }
 
  protected:
   wxSize DoGetBestSize() const override;
@@ -49,14 +55,11 @@ class ZLButton : public wxControl {
   wxBitmap* focus_;
   wxBitmap* disabled_;
   int state_;
+  DhBackgroundPiece background_piece_;
 
   wxDECLARE_DYNAMIC_CLASS(ZLButton);
   wxDECLARE_EVENT_TABLE();
   wxDECLARE_NO_COPY_CLASS(ZLButton);
 };
-
-// Draws at (0, 0) of dc the piece of the parent's background, tiled from
-// the parent's top-left corner, that lies under window.
-void ZLDrawParentTile(wxDC& dc, wxWindow* window, wxBitmap& tile);
 
 #endif

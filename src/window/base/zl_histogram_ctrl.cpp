@@ -5,10 +5,7 @@
 #include <wx/dcmemory.h>
 #include <wx/pen.h>
 
-#include <algorithm>
 #include <memory>
-
-#include "common/image_util.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(ZLHistogramCtrl, wxControl);
 
@@ -122,21 +119,10 @@ void ZLHistogramCtrl::OnEraseBackground(wxEraseEvent& event) {
 
   wxWindow* parent = GetParent();
   if (!parent) return;
-  const wxSize parent_size = parent->GetSize();
-  const wxPoint pos = GetPosition();
-  const wxSize size = GetSize();
-  const int width = std::min(size.x, parent_size.x - pos.x);
-  const int height = std::min(size.y, parent_size.y - pos.y);
-  if (parent_size.x <= 0 || parent_size.y <= 0 || width <= 0 || height <= 0)
-    return;
-
   // The tile repeats from the parent's top-left corner, as the parent
   // paints it.
-  wxBitmap whole(parent_size.x, parent_size.y, -1);
-  DrawBrushBitmap(&whole, *background_);
-  wxBitmap piece = ImageUtil::GetBackgroundImageFromPosition(
-      whole, pos.x, pos.y, width, height);
-  dc->DrawBitmap(piece, 0, 0, false);
+  background_piece_.PaintTiled(dc, background_, parent->GetSize(),
+                               wxRect(GetPosition(), GetSize()));
 }
 
 void ZLHistogramCtrl::OnSize(wxSizeEvent& event) {

@@ -4,6 +4,8 @@
 #include <wx/bitmap.h>
 #include <wx/control.h>
 
+#include "window/base/dh_background_piece.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -57,6 +59,10 @@ class ZLHistogramCtrl : public wxControl {
 
   wxBitmap* background() const { return background_; }
   double radius() const { return radius_; }
+  // The piece of the parent's tiled background last painted.
+  const DhBackgroundPiece& background_piece() const {
+    return background_piece_;
+  }
 
  private:
   void OnPaint(wxPaintEvent& event);
@@ -66,6 +72,7 @@ class ZLHistogramCtrl : public wxControl {
   wxBitmap* background_;
   double radius_;
   std::vector<ZlHistogramPart*> parts_;
+  DhBackgroundPiece background_piece_;
 
   wxDECLARE_DYNAMIC_CLASS_NO_COPY(ZLHistogramCtrl);
   wxDECLARE_EVENT_TABLE();

@@ -3,9 +3,7 @@
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
-#ifdef __WXGTK__
-#include <dlfcn.h>
-#endif
+#include "window/base/gtk/zl_popup_menu.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(ZLMenuBar, wxPanel);
 
@@ -35,29 +33,16 @@ class PointerWatch : public wxTimer {
   void Notify() override { ZLMenuBar::MessageHookProc(); }
 };
 
-void CancelNativePopup(wxMenu* menu) {
-#ifdef __WXGTK__
-  // The toolkit's GTK library is loaded with it but not linked into the
-  // program, so the one call needed to close a popup is found at run time.
-  typedef void (*MenuShellCancel)(void*);
-  static MenuShellCancel cancel = reinterpret_cast<MenuShellCancel>(
-      dlsym(RTLD_DEFAULT, "gtk_menu_shell_cancel"));
-  if (cancel && menu->m_menu) cancel(menu->m_menu);
-#else
-  (void)menu;
-#endif
-}
-
 }  // namespace
 
 ZLMenuBar::ZLMenuBar()
     : background_(nullptr), state_(0), next_x_(0), next_y_(0),
-      tracking_(false) {}
+      tracking_(false), open_button_(nullptr) {}
 
 ZLMenuBar::ZLMenuBar(wxBitmap* background, wxWindow* parent, int id,
                      const wxPoint& pos, long style)
     : background_(nullptr), state_(0), next_x_(0), next_y_(0),
-      tracking_(false) {
+      tracking_(false), open_button_(nullptr) {
   Create(background, parent, id, pos, style);
 }
 
@@ -96,9 +81,23 @@ void ZLMenuBar::ClearAllMenu() {
   next_y_ = 0;
   for (ZlMenuButton* button : buttons_) {
     Unbind(wxEVT_BUTTON, &ZLMenuBar::OnPress, this, button->GetId());
-    delete button;
+    if (tracking_) {
+      // Out of sight and out of reach of its id, so that lookups find the
+      // buttons that replace it.
+      button->Hide();
+      button->SetId(wxID_NONE);
+      retired_.push_back(button);
+    } else {
+      button->Destroy();
+    }
   }
   buttons_.clear();
+}
+
+void ZLMenuBar::DestroyRetired() {
+  if (tracking_) return;
+  for (ZlMenuButton* button : retired_) button->Destroy();
+  retired_.clear();
 }
 
 int ZLMenuBar::PointerTest(const wxPoint& screen_point) const {
@@ -148,23 +147,28 @@ void ZLMenuBar::TrackPopupMenu(int id) {
     const wxPoint below(button->GetPosition().x,
                         button->GetPosition().y + button->GetSize().y + 1);
 
+    open_button_ = button;
     InstallHook();
     // Where the pointer is now, so that a popup closed before the first
     // tick does not act on what the previous popup saw.
     TrackPopupMenuProc(wxGetMousePosition());
     PopupMenu(button->menu(), below);
     RemoveHook();
+    open_button_ = nullptr;
 
-    // Looked up again, not kept across the popup's loop, which runs the
-    // commands of the chosen entries.
-    button = FindButton(id);
-    if (button) {
+    // The popup's loop runs the commands of the chosen entries, which may
+    // have cleared the bar: the button is then retired, not destroyed, and
+    // needs nothing back.
+    if (FindButton(id) == button) {
       button->set_auto_change_state(true);
       button->MakeNormal();
     }
     id = next_id_;
   }
   tracking_ = false;
+  // Still inside the press handler of a retired button: destroy them once
+  // it has returned.
+  if (!retired_.empty()) CallAfter(&ZLMenuBar::DestroyRetired);
   // -1: the pointer was last outside the buttons. -2: it was last over the
   // open menu's own button; where the press that closed the popup goes on
   // to that button, the state is kept so that OnPress swallows it.
@@ -204,8 +208,8 @@ void ZLMenuBar::OnPaint(wxPaintEvent&) {
 void ZLMenuBar::OnMenuClose(wxMenuEvent& event) {
   // Stop watching as soon as the tracked popup is gone: a dialog opened by
   // one of its items runs inside the popup call and must not switch menus.
-  ZlMenuButton* button = FindButton(current_id_);
-  if (hook_ && tracking_ && button && event.GetMenu() == button->menu())
+  if (hook_ && tracking_ && open_button_ &&
+      event.GetMenu() == open_button_->menu())
     hook_->Stop();
   event.Skip();
 }
@@ -230,7 +234,6 @@ void ZLMenuBar::RemoveHook() {
 }
 
 void ZLMenuBar::CancelPopupMenu() {
-  if (!menu_bar_) return;
-  ZlMenuButton* button = menu_bar_->FindButton(current_id_);
-  if (button && button->menu()) CancelNativePopup(button->menu());
+  if (!menu_bar_ || !menu_bar_->open_button_) return;
+  ZLCancelPopupMenu(menu_bar_->open_button_->menu());
 }

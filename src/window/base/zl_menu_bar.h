@@ -33,7 +33,10 @@ class ZLMenuBar : public wxPanel {
   void AppendMenuButton(int id, wxMenu* menu, const wxString& caption,
                         const wxColour& normal_colour,
                         const wxColour& current_colour);
-  // Deletes every button with its menu.
+  // Removes every button with its menu. While a popup is being tracked the
+  // removed buttons are only hidden, and destroyed once the tracking has
+  // ended: the open menu and the button whose press runs the tracking must
+  // outlive it.
   void ClearAllMenu();
 
   // Window id of the first button whose area holds the screen point, or -1.
@@ -57,6 +60,8 @@ class ZLMenuBar : public wxPanel {
   void set_next_x(int value) { next_x_ = value; }
   int next_y() const { return next_y_; }
   void set_next_y(int value) { next_y_ = value; }
+  // True while a popup of this bar is open or about to open the next one.
+  bool tracking() const { return tracking_; }
 
   // The popup being tracked: the button whose menu is open, and what the
   // tracking loop does once it closes (-1 nothing, -2 the pointer was last
@@ -71,6 +76,7 @@ class ZLMenuBar : public wxPanel {
   void OnPaint(wxPaintEvent& event);
   void OnMenuClose(wxMenuEvent& event);
   ZlMenuButton* FindButton(int id) const;
+  void DestroyRetired();
   void InstallHook();
   static void RemoveHook();
   static void CancelPopupMenu();
@@ -82,6 +88,10 @@ class ZLMenuBar : public wxPanel {
   int next_y_;
   // True while this bar runs its tracking loop.
   bool tracking_;
+  // The button whose menu is open, while tracking.
+  ZlMenuButton* open_button_;
+  // Buttons cleared while tracking, waiting to be destroyed.
+  std::vector<ZlMenuButton*> retired_;
 
   static ZLMenuBar* menu_bar_;
   // On GTK there is no message filter hook: the "hook" is a short timer

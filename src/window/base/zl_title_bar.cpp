@@ -276,5 +276,6 @@ void ZLTitleBar::OnIconEraseBackground(wxEraseEvent& event) {
     event.Skip();
     return;
   }
-  ZLDrawParentTile(*event.GetDC(), icon_, *background_);
+  icon_piece_.PaintTiled(event.GetDC(), background_, GetSize(),
+                         wxRect(icon_->GetPosition(), icon_->GetSize()));
 }

@@ -6,6 +6,8 @@
 #include <wx/panel.h>
 #include <wx/string.h>
 
+#include "window/base/dh_background_piece.h"
+
 class wxGenericStaticBitmap;
 class wxStaticText;
 class ZLButton;
@@ -107,6 +109,7 @@ class ZLTitleBar : public wxCustomBackgroundWindow<wxPanel> {
   int button_gap_;
 
   wxGenericStaticBitmap* icon_;
+  DhBackgroundPiece icon_piece_;
   wxStaticText* title_text_;
   ZLButton* close_button_;
   ZLButton* maximize_button_;

@@ -1,6 +1,6 @@
 #include "window/base/dh_hyperlink_ctrl.h"
 
-#include "window/base/gtk/dh_background_piece.h"
+#include "window/base/dh_background_piece.h"
 
 wxBEGIN_EVENT_TABLE(DhHyperLinkCtrl, DhHyperLinkCtrlBase)
   EVT_ERASE_BACKGROUND(DhHyperLinkCtrl::OnEraseBackground)

@@ -2,7 +2,7 @@
 #define PORTIVA_WINDOW_BASE_GTK_DH_HYPERLINK_CTRL_H
 
 #include "window/base/dh_hyperlink_ctrl.h"
-#include "window/base/gtk/dh_background_piece.h"
+#include "window/base/dh_background_piece.h"
 
 // Paints the background piece when the toolkit erases the hyperlink, which
 // then draws its text on top. The piece is reused while the link only

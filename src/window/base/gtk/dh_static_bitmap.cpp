@@ -1,6 +1,6 @@
 #include "window/base/dh_static_bitmap.h"
 
-#include "window/base/gtk/dh_background_piece.h"
+#include "window/base/gtk/dh_native_background.h"
 
 wxBEGIN_EVENT_TABLE(DhStaticBitmap, DhStaticBitmapBase)
   EVT_ERASE_BACKGROUND(DhStaticBitmap::OnEraseBackground)

@@ -2,7 +2,7 @@
 #define PORTIVA_WINDOW_BASE_GTK_DH_STATIC_BITMAP_H
 
 #include "window/base/dh_static_bitmap.h"
-#include "window/base/gtk/dh_background_piece.h"
+#include "window/base/dh_background_piece.h"
 
 // Paints the background piece under the native picture, which then draws
 // itself on top.

@@ -1,6 +1,6 @@
 #include "window/base/dh_static_text.h"
 
-#include "window/base/gtk/dh_background_piece.h"
+#include "window/base/gtk/dh_native_background.h"
 
 wxBEGIN_EVENT_TABLE(DhStaticText, DhStaticTextBase)
   EVT_ERASE_BACKGROUND(DhStaticText::OnEraseBackground)

@@ -2,7 +2,7 @@
 #define PORTIVA_WINDOW_BASE_GTK_DH_STATIC_TEXT_H
 
 #include "window/base/dh_static_text.h"
-#include "window/base/gtk/dh_background_piece.h"
+#include "window/base/dh_background_piece.h"
 
 // Paints the background piece under the native label, which then draws its
 // text on top. White text unless told otherwise.
