@@ -140,6 +140,11 @@ uint32_t Number(plist_t list) {
 
 uint32_t GroupCount(plist_t grouped_list) { return ArraySize(grouped_list); }
 
+plist_t GroupAt(plist_t grouped_list, uint32_t index) {
+  plist_t group = ArrayItem(grouped_list, index);
+  return group && plist_get_node_type(group) == PLIST_DICT ? group : nullptr;
+}
+
 wxString PictureName(const wxString& path) {
   wxString name = path;
   name.Replace("\\", "/");

@@ -52,6 +52,8 @@ plist_t Items(plist_t list);
 uint32_t Number(plist_t list);
 // Count shown for Books and Playlists: the number of groups.
 uint32_t GroupCount(plist_t grouped_list);
+// One group of a grouped list, or null when it is not a dictionary.
+plist_t GroupAt(plist_t grouped_list, uint32_t index);
 
 // The last path component without its extension (an initial "." is kept).
 wxString PictureName(const wxString& path);

@@ -5,8 +5,11 @@
 #include <wx/combobox.h>
 #include <wx/imaglist.h>
 #include <wx/intl.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
+
+#include <memory>
 
 #include "app/app_data.h"
 #include "app/category_table.h"
@@ -50,15 +53,45 @@ void ShowWarningBox(const wxString& text) {
   wxMessageBox(text, _("Warn!"), wxOK | wxCENTRE, nullptr);
 }
 
+void ShowPopupMenu(wxWindow* window, wxMenu* menu) { window->PopupMenu(menu); }
+
+// Export commands of one book catalog and of one playlist; the whole
+// categories' commands are in the category table.
+struct GroupExportCommand {
+  CategoryCode code;
+  int id;
+  const char* label;
+};
+const GroupExportCommand kGroupExportCommands[] = {
+    {kCategoryBookCatalog, 5106, wxTRANSLATE("Export Selected Book")},
+    {kCategoryPlaylist, 5109, wxTRANSLATE("Export Selected Playlist")},
+};
+
+const char* GroupNameKey(FillShape shape) {
+  return shape == FillShape::kGroupedByCatalog ? "catalog" : "name";
+}
+
+bool IsGrouped(const CategoryInfo& category) {
+  return category.group_code != kCategoryDevice;
+}
+
+NavigationTreeCtrlData* ItemData(wxTreeCtrl* tree, const wxTreeItemId& item) {
+  return item.IsOk() ? static_cast<NavigationTreeCtrlData*>(tree->GetItemData(item))
+                     : nullptr;
+}
+
 }  // namespace
 
 void (*LeftPane::show_warning_)(const wxString& text) = ShowWarningBox;
+void (*LeftPane::show_popup_menu_)(wxWindow* window, wxMenu* menu) = ShowPopupMenu;
 
 wxBEGIN_EVENT_TABLE(LeftPane, wxPanel)
   EVT_BUTTON(kRefreshButtonId, LeftPane::OnRefreshButtonClicked)
   EVT_THREAD(kThreadDetectDeviceCompleted, LeftPane::OnDetectDeviceCompleted)
   EVT_COMBOBOX(kDeviceComboBoxId, LeftPane::OnSelectionComboBoxSelected)
   EVT_TREE_SEL_CHANGED(kNavigationTreeId, LeftPane::OnNavigationTreeCtrlChanged)
+  EVT_TREE_ITEM_RIGHT_CLICK(kNavigationTreeId,
+                            LeftPane::OnNavigationTreeCtrlRightClick)
 wxEND_EVENT_TABLE()
 
 LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
@@ -103,6 +136,8 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
   });
   navigation_tree_->Bind(wxEVT_TREE_ITEM_GETTOOLTIP,
                          &LeftPane::OnNavigationTreeCtrlGetToolTip, this);
+  navigation_tree_->Bind(wxEVT_RIGHT_DOWN, &LeftPane::OnNavigationTreeRightDown,
+                         this);
 
   TransferApp& app = wxGetApp();
   app.device_combo_box_ = device_combo_box_;
@@ -118,7 +153,16 @@ void LeftPane::SetupString() {
   Layout();
 }
 
-void LeftPane::SetupTreeItem() {}
+void LeftPane::SetupTreeItem() {
+  for (size_t i = 0; i < kCategoryCount; ++i) {
+    NavigationTreeCtrlData* data = ItemData(navigation_tree_, category_items_[i]);
+    if (!data) continue;
+    navigation_tree_->SetItemText(
+        category_items_[i],
+        wxString::Format("%s (%d)", wxGetTranslation(kCategories[i].name),
+                         data->count));
+  }
+}
 
 void LeftPane::ChangeLanguage() {
   SetupString();
@@ -146,6 +190,7 @@ void LeftPane::ZLDetectDevice() {
   if (app.right_pane_) app.right_pane_->ZLShowView(kNoDeviceView);
   if (app.status_bar_) app.status_bar_->SetStatusText(_("Detecting ..."));
   navigation_tree_->DeleteAllItems();
+  for (wxTreeItemId& item : category_items_) item.Unset();
   if (device_combo_box_->GetCount() > 0) device_combo_box_->Clear();
   device_combo_box_->UnsetToolTip();
 
@@ -259,12 +304,14 @@ void LeftPane::OnSelectionComboBoxSelected(wxCommandEvent& event) {
   }
 
   navigation_tree_->DeleteAllItems();
+  for (wxTreeItemId& item : category_items_) item.Unset();
   const DeviceContext& context = data->context();
   int type = DeviceInfoView::GetDeviceType(context.info);
   root_label_ = ZLStringHelper::MakeOneLine(context.name, kMaxShownTextLength);
   wxTreeItemId root = navigation_tree_->AddRoot(
       root_label_, type, type,
       new NavigationTreeCtrlData(0, kCategoryDevice, context.info));
+  for (size_t i = 0; i < kCategoryCount; ++i) AppendCategory(i, context, root);
   FitRootLabel();
   FitDeviceNames();
   navigation_tree_->ExpandAll();
@@ -276,6 +323,44 @@ void LeftPane::OnSelectionComboBoxSelected(wxCommandEvent& event) {
     ProcessWindowEvent(changed);
   }
   SetupTreeItem();
+}
+
+void LeftPane::AppendCategory(size_t index, const DeviceContext& context,
+                              const wxTreeItemId& root) {
+  const CategoryInfo& category = kCategories[index];
+  plist_t list = context.*category.list_field;
+  if (!list) return;
+  const int image = kFirstCategoryTreeImage + static_cast<int>(index);
+  if (!IsGrouped(category)) {
+    category_items_[index] = navigation_tree_->AppendItem(
+        root, wxEmptyString, image, image,
+        new NavigationTreeCtrlData(static_cast<int32_t>(record::Number(list)),
+                                   category.code, list));
+    return;
+  }
+  // Labelled by SetupTreeItem once the groups are counted.
+  NavigationTreeCtrlData* data = new NavigationTreeCtrlData(0, category.code, list);
+  wxTreeItemId entry =
+      navigation_tree_->AppendItem(root, wxEmptyString, image, image, data);
+  category_items_[index] = entry;
+  const char* name_key = GroupNameKey(category.shape);
+  const uint32_t size = record::ArraySize(list);
+  for (uint32_t i = 0; i < size; ++i) {
+    // Anything but a dictionary in the array is no group.
+    plist_t group = record::GroupAt(list, i);
+    if (!group) continue;
+    const uint64_t number = record::UInt(group, "number");
+    const wxString name =
+        ZLStringHelper::MakeOneLine(record::String(group, name_key),
+                                    kMaxShownTextLength);
+    wxString label;
+    label << name << " (" << static_cast<unsigned long long>(number) << ")";
+    navigation_tree_->AppendItem(
+        entry, label, image, image,
+        new NavigationTreeCtrlData(static_cast<int32_t>(record::Number(group)),
+                                   category.group_code, group));
+    ++data->count;
+  }
 }
 
 void LeftPane::OnNavigationTreeCtrlChanged(wxTreeEvent& event) {
@@ -292,4 +377,41 @@ void LeftPane::OnNavigationTreeCtrlChanged(wxTreeEvent& event) {
     }
   }
   Trace("Leave LeftPane::OnNavigationTreeCtrlChanged()");
+}
+
+void LeftPane::OnNavigationTreeRightDown(wxMouseEvent& event) {
+  // The toolkit's tree selects the item under a right click, which would
+  // switch the view; the popup must leave the selection alone.
+  int flags = 0;
+  wxTreeItemId item = navigation_tree_->HitTest(event.GetPosition(), flags);
+  if (!item.IsOk() || !(flags & wxTREE_HITTEST_ONITEM)) {
+    event.Skip();
+    return;
+  }
+  navigation_tree_->SetFocus();
+  wxTreeEvent click(wxEVT_TREE_ITEM_RIGHT_CLICK, navigation_tree_, item);
+  click.SetPoint(event.GetPosition());
+  navigation_tree_->GetEventHandler()->ProcessEvent(click);
+}
+
+void LeftPane::OnNavigationTreeCtrlRightClick(wxTreeEvent& event) {
+  NavigationTreeCtrlData* data = ItemData(navigation_tree_, event.GetItem());
+  if (!data || data->category == kCategoryDevice) return;
+  std::unique_ptr<wxMenu> menu(CreateNavigationPopupMenu(data->category, data->node));
+  if (menu->GetMenuItemCount() > 0) show_popup_menu_(navigation_tree_, menu.get());
+}
+
+wxMenu* LeftPane::CreateNavigationPopupMenu(int category, plist_t /*node*/) {
+  wxMenu* menu = new wxMenu;
+  for (const CategoryInfo& info : kCategories) {
+    if (info.code != category) continue;
+    menu->Append(info.export_all_id, wxGetTranslation(info.export_all_label));
+    return menu;
+  }
+  for (const GroupExportCommand& command : kGroupExportCommands) {
+    if (command.code != category) continue;
+    menu->Append(command.id, wxGetTranslation(command.label));
+    return menu;
+  }
+  return menu;
 }

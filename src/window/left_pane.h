@@ -4,6 +4,7 @@
 #include <wx/clntdata.h>
 #include <wx/treectrl.h>
 
+#include "app/category_table.h"
 #include "device/device_context.h"
 #include "window/theme_panel.h"
 
@@ -11,6 +12,7 @@ class wxBitmap;
 class wxButton;
 class wxComboBox;
 class wxImageList;
+class wxMenu;
 
 // Client data of one device selection entry: the device's record as the
 // detection left it, and its slot in the current device list.
@@ -56,14 +58,27 @@ class LeftPane : public ThemePanel {
   void OnDetectDeviceCompleted(wxThreadEvent& event);
   void OnSelectionComboBoxSelected(wxCommandEvent& event);
   void OnNavigationTreeCtrlChanged(wxTreeEvent& event);
+  void OnNavigationTreeCtrlRightClick(wxTreeEvent& event);
+
+  // A new popup menu for a tree entry of this category code; the caller
+  // deletes it. Empty for the device entry and unknown codes.
+  static wxMenu* CreateNavigationPopupMenu(int category, plist_t node);
 
   wxComboBox* device_combo_box() const { return device_combo_box_; }
   wxButton* refresh_button() const { return refresh_button_; }
   wxTreeCtrl* navigation_tree() const { return navigation_tree_; }
+  // The entry of kCategories[index], invalid while the device has no list
+  // for it.
+  wxTreeItemId category_item(size_t index) const {
+    return index < kCategoryCount ? category_items_[index] : wxTreeItemId();
+  }
 
   // Shows warnings through this function, so tests can see them instead
   // of a modal box.
   static void (*show_warning_)(const wxString& text);
+  // Shows a tree entry's popup menu at the pointer; tests see it here
+  // instead of a modal menu.
+  static void (*show_popup_menu_)(wxWindow* window, wxMenu* menu);
 
  private:
   void SetControlsEnabled(bool enable);
@@ -72,11 +87,15 @@ class LeftPane : public ThemePanel {
   void FitDeviceNames();
   void FitRootLabel();
   void OnNavigationTreeCtrlGetToolTip(wxTreeEvent& event);
+  void OnNavigationTreeRightDown(wxMouseEvent& event);
+  void AppendCategory(size_t index, const DeviceContext& context,
+                      const wxTreeItemId& root);
 
   wxComboBox* device_combo_box_;
   wxButton* refresh_button_;
   wxTreeCtrl* navigation_tree_;
   wxImageList* image_list_;
+  wxTreeItemId category_items_[kCategoryCount];
   bool detecting_;
   bool tree_change_seen_;
   // The tree root's whole label.
