@@ -2,6 +2,7 @@
 
 #include <wx/filefn.h>
 #include <wx/stdpaths.h>
+#include <wx/thread.h>
 
 #include "app/app_util.h"
 
@@ -19,7 +20,14 @@ wxString ZLAppPath::GetAppDir() {
 wxString ZLAppPath::GetUrlFilePath() { return GetAppDir() + "/option.cfg"; }
 
 wxString ZLAppPath::GetDocumentsDir() {
-  wxString dir = wxStandardPaths::Get().GetDocumentsDir();
+  // The toolkit reads the environment into one shared buffer; detection
+  // asks from its worker while the GUI thread may ask too.
+  static wxMutex lock;
+  wxString dir;
+  {
+    wxMutexLocker locker(lock);
+    dir = wxStandardPaths::Get().GetDocumentsDir();
+  }
   dir.Replace("\\", "/");
   return dir;
 }
