@@ -53,7 +53,6 @@ DeviceServiceRelease::~DeviceServiceRelease() {
 }  // namespace
 
 bool AppData::Init() {
-  public_list_view_copy_.DeleteContents(true);
   return true;
 }
 

@@ -49,7 +49,7 @@ class TransferApp : public wxApp {
   RegistrySlot<wxDataViewListCtrl> genre_filter_list_;
   RegistrySlot<wxDataViewListCtrl> artist_filter_list_;
   RegistrySlot<wxDataViewListCtrl> album_filter_list_;
-  RegistrySlot<wxDataViewListCtrl> public_list_;
+  RegistrySlot<class PublicListCtrl> public_list_;
   RegistrySlot<wxDataViewListCtrl> camera_roll_list_view_;
   RegistrySlot<wxListView> camera_roll_icon_view_;
   RegistrySlot<wxDataViewListCtrl> photo_list_view_;

@@ -10,6 +10,7 @@
 #include <wx/sizer.h>
 #include <wx/srchctrl.h>
 
+#include "app/app_data.h"
 #include "app/category_table.h"
 #include "app/transfer_app.h"
 #include "common/domain_face.h"
@@ -17,6 +18,9 @@
 #include "window/base/dh_word_button.h"
 #include "window/base/zl_button.h"
 #include "window/base/zl_menu_bar.h"
+#include "window/device_content_view.h"
+#include "window/public_list_ctrl.h"
+#include "window/right_pane.h"
 #include "window/transfer_frame.h"
 
 namespace {
@@ -111,6 +115,10 @@ wxRect FitExportButtonCrop(const wxRect& crop, const wxSize& picture,
 
 wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU(wxID_EXIT, ToolBar::OnMenuQuit)
+  EVT_SEARCH(kSearchEntryId, ToolBar::OnSearchEntrySearch)
+  EVT_SEARCH_CANCEL(kSearchEntryId, ToolBar::OnSearchEntryCancel)
+  EVT_TEXT_ENTER(kSearchEntryId, ToolBar::OnSearchEntrySearch)
+  EVT_TEXT(kSearchEntryId, ToolBar::OnSearchEntrySearch)
 wxEND_EVENT_TABLE()
 
 ToolBar::ToolBar(int language)
@@ -286,4 +294,30 @@ void ToolBar::ZLDisableSearchEntry() { search_entry_->Enable(false); }
 
 void ToolBar::OnMenuQuit(wxCommandEvent&) {
   if (TransferFrame* frame = wxGetApp().frame_) frame->Close(false);
+}
+
+void ToolBar::OnSearchEntrySearch(wxCommandEvent&) {
+  TransferApp& app = wxGetApp();
+  // Only the media list is searched, never the picture views.
+  if (!app.right_pane_ || !app.right_pane_->ZLIsShown(kDeviceContentView) ||
+      !app.device_content_view_ ||
+      !app.device_content_view_->ZLIsShown(kContentMediaList))
+    return;
+  PublicListCtrl* list = app.public_list_;
+  if (!list || !search_entry_) return;
+  list->DeleteAllItems();
+  FillPublicListViewAfterSearch(list, AppData::public_list_view_copy_,
+                                search_entry_->GetValue());
+}
+
+void ToolBar::OnSearchEntryCancel(wxCommandEvent&) {
+  // Emptying the entry runs the search again, which lists every row.
+  if (search_entry_) search_entry_->SetValue(wxEmptyString);
+}
+
+void ToolBar::FillPublicListViewAfterSearch(PublicListCtrl* list,
+                                            const PublicListViewCopy& copy,
+                                            const wxString& text) {
+  if (!list) return;
+  list->AppendSnapshotRows(copy, SearchPublicListViewCopy(copy, text));
 }

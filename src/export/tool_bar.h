@@ -12,6 +12,8 @@ class wxSearchCtrl;
 class DhWordButton;
 class ZLButton;
 class ZLMenuBar;
+class PublicListCtrl;
+class PublicListViewCopy;
 
 // The strip below the title bar: the skinned menu bar with the command
 // menu, the Export button, the two view switches and the search entry.
@@ -35,6 +37,13 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   void ZLDisableSearchEntry();
 
   void OnMenuQuit(wxCommandEvent& event);
+  void OnSearchEntrySearch(wxCommandEvent& event);
+  void OnSearchEntryCancel(wxCommandEvent& event);
+  // Appends the snapshot rows whose title, genre, artist or album holds the
+  // text, in any case, rebuilt unmarked.
+  static void FillPublicListViewAfterSearch(PublicListCtrl* list,
+                                            const PublicListViewCopy& copy,
+                                            const wxString& text);
 
   int language() const { return language_; }
   ZLMenuBar* zl_menu_bar() const { return zl_menu_bar_; }

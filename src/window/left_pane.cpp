@@ -21,7 +21,9 @@
 #include "device/device_record.h"
 #include "device/do_detect_device.h"
 #include "export/tool_bar.h"
+#include "window/device_content_view.h"
 #include "window/device_info_view.h"
+#include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
 #include "window/status_bar.h"
 
@@ -78,6 +80,52 @@ bool IsGrouped(const CategoryInfo& category) {
 NavigationTreeCtrlData* ItemData(wxTreeCtrl* tree, const wxTreeItemId& item) {
   return item.IsOk() ? static_cast<NavigationTreeCtrlData*>(tree->GetItemData(item))
                      : nullptr;
+}
+
+// One row of the media list from one item dictionary of a list.
+PublicListViewCopyItemPtr MediaRow(plist_t media, int code, FillShape shape,
+                                   const wxBitmap& icon,
+                                   const wxString& group_name) {
+  PublicListViewCopyItemPtr row = std::make_shared<PublicListViewCopyItem>();
+  row->icon = icon;
+  row->category = code;
+  row->path = record::String(media, "path");
+  row->group_name = group_name;
+  if (shape == FillShape::kVoiceMemos) {
+    row->title = record::VoiceMemoName(media);
+  } else {
+    row->title = record::String(media, "title");
+    row->genre = record::String(media, "genre");
+    row->artist = record::String(media, "artist");
+    row->album = record::String(media, "album");
+  }
+  // Books carry neither a duration nor a size.
+  if (shape != FillShape::kGroupedByCatalog) {
+    row->size = record::UInt(media, "size");
+    row->time_text = ZLStringHelper::GetTimeFromMilliseconds(record::UInt(media, "time"));
+    row->size_text = ZLStringHelper::GetCapacityFromBytes(row->size);
+  }
+  return row;
+}
+
+// The rows of a flat list or of one group: its "item" array.
+void AppendMediaRows(PublicListCtrl* list, plist_t items_of, int code,
+                     FillShape shape, const wxBitmap& icon,
+                     const wxString& group_name) {
+  plist_t items = record::Items(items_of);
+  const uint32_t size = record::ArraySize(items);
+  for (uint32_t i = 0; i < size; ++i) {
+    plist_t media = record::ArrayItem(items, i);
+    if (plist_get_node_type(media) != PLIST_DICT) continue;
+    list->AppendItem(MediaRow(media, code, shape, icon, group_name));
+  }
+}
+
+void AppendGroupRows(PublicListCtrl* list, plist_t group, int code,
+                     FillShape shape, const wxBitmap& icon) {
+  if (!group || plist_get_node_type(group) != PLIST_DICT) return;
+  AppendMediaRows(list, group, code, shape, icon,
+                  record::String(group, GroupNameKey(shape)));
 }
 
 }  // namespace
@@ -371,12 +419,98 @@ void LeftPane::OnNavigationTreeCtrlChanged(wxTreeEvent& event) {
   if (item.IsOk()) {
     NavigationTreeCtrlData* data =
         static_cast<NavigationTreeCtrlData*>(navigation_tree_->GetItemData(item));
-    if (data && data->category == kCategoryDevice) {
+    // The status hint is cleared here once it exists.
+    const int code = data ? data->category : -1;
+    if (code == kCategoryDevice) {
       if (app.device_info_view_) app.device_info_view_->UpdateDeviceInfo(data->node);
       if (app.right_pane_) app.right_pane_->ZLShowView(kDeviceInfoView);
+    } else if (code >= kCategoryMusic && code <= kCategoryVoiceMemos) {
+      ShowMediaList(code, data->node);
+    } else if (code == kCategoryCameraRoll || code == kCategoryPhotos) {
+      // Filled when the device was chosen; the status hint follows the
+      // thumbnail view's selection once that exists.
+      if (app.right_pane_)
+        app.right_pane_->ZLShowView(code == kCategoryCameraRoll ? kCameraRollIconView
+                                                                : kPhotoIconView);
     }
   }
   Trace("Leave LeftPane::OnNavigationTreeCtrlChanged()");
+}
+
+void LeftPane::ShowMediaList(int code, plist_t node) {
+  TransferApp& app = wxGetApp();
+  DeviceContentView* content = app.device_content_view_;
+  PublicListCtrl* list = app.public_list_;
+  if (!content || !list) return;
+  content->UnBindFilterSelectionChangedEvent();
+  list->DeleteAllItems();
+  FillPublicListView(list, code, node);
+  AppData::public_list_view_copy_.Clear();
+  SaveToPublicListViewCopy(list, &AppData::public_list_view_copy_);
+  // The genre, artist and album filter lists are refilled here.
+  content->BindFilterSelectionChangedEvent();
+  if (app.right_pane_) app.right_pane_->ZLShowView(kMediaListView);
+}
+
+void LeftPane::FillPublicListView(PublicListCtrl* list, int code, plist_t node) {
+  const CategoryInfo* category = FindCategory(code);
+  if (!list || !category || code < kCategoryMusic || code > kCategoryVoiceMemos)
+    return;
+  const FillShape shape = category->shape;
+  if (shape == FillShape::kPictures) return;
+  const wxBitmap icon =
+      ImageUtil::GetBitmapResource(category->tree_image, wxBITMAP_TYPE_PNG);
+  PublicListCtrl::AppendBatch batch(list);
+  if (!IsGrouped(*category)) {
+    AppendMediaRows(list, node, code, shape, icon, wxString());
+  } else if (code == category->group_code) {
+    AppendGroupRows(list, node, code, shape, icon);
+  } else {
+    const uint32_t groups = record::GroupCount(node);
+    for (uint32_t i = 0; i < groups; ++i)
+      AppendGroupRows(list, record::GroupAt(node, i), code, shape, icon);
+  }
+}
+
+void LeftPane::FillWithMusicList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryMusic, node);
+}
+void LeftPane::FillWithMovieList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryMovies, node);
+}
+void LeftPane::FillWithTVShowList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryTVShows, node);
+}
+void LeftPane::FillWithPodcastList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryPodcasts, node);
+}
+void LeftPane::FillWithAudiobookList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryAudiobooks, node);
+}
+void LeftPane::FillWithBookList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryBooks, node);
+}
+void LeftPane::FillWithSubBookList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryBookCatalog, node);
+}
+void LeftPane::FillWithRingtoneList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryRingtones, node);
+}
+void LeftPane::FillWithPlaylistList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryPlaylists, node);
+}
+void LeftPane::FillWithSubPlaylistList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryPlaylist, node);
+}
+void LeftPane::FillWithVoiceMemoList(PublicListCtrl* list, plist_t node) {
+  FillPublicListView(list, kCategoryVoiceMemos, node);
+}
+
+void LeftPane::SaveToPublicListViewCopy(PublicListCtrl* list,
+                                        PublicListViewCopy* copy) {
+  if (!list || !copy) return;
+  const unsigned int rows = list->GetItemCount();
+  for (unsigned int row = 0; row < rows; ++row) copy->Append(list->SnapshotItem(row));
 }
 
 void LeftPane::OnNavigationTreeRightDown(wxMouseEvent& event) {

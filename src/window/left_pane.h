@@ -13,6 +13,8 @@ class wxButton;
 class wxComboBox;
 class wxImageList;
 class wxMenu;
+class PublicListCtrl;
+class PublicListViewCopy;
 
 // Client data of one device selection entry: the device's record as the
 // detection left it, and its slot in the current device list.
@@ -64,6 +66,27 @@ class LeftPane : public ThemePanel {
   // deletes it. Empty for the device entry and unknown codes.
   static wxMenu* CreateNavigationPopupMenu(int category, plist_t node);
 
+  // The fill family: each appends the rows of one record node to the media
+  // list, in stored order, without clearing it first. A node of the wrong
+  // shape appends nothing.
+  static void FillWithMusicList(PublicListCtrl* list, plist_t node);
+  static void FillWithMovieList(PublicListCtrl* list, plist_t node);
+  static void FillWithTVShowList(PublicListCtrl* list, plist_t node);
+  static void FillWithPodcastList(PublicListCtrl* list, plist_t node);
+  static void FillWithAudiobookList(PublicListCtrl* list, plist_t node);
+  static void FillWithBookList(PublicListCtrl* list, plist_t node);
+  static void FillWithSubBookList(PublicListCtrl* list, plist_t node);
+  static void FillWithRingtoneList(PublicListCtrl* list, plist_t node);
+  static void FillWithPlaylistList(PublicListCtrl* list, plist_t node);
+  static void FillWithSubPlaylistList(PublicListCtrl* list, plist_t node);
+  static void FillWithVoiceMemoList(PublicListCtrl* list, plist_t node);
+  // The fill operation of a category code 1 to 11; other codes append
+  // nothing.
+  static void FillPublicListView(PublicListCtrl* list, int category, plist_t node);
+  // Appends one snapshot item per row of the list.
+  static void SaveToPublicListViewCopy(PublicListCtrl* list,
+                                       PublicListViewCopy* copy);
+
   wxComboBox* device_combo_box() const { return device_combo_box_; }
   wxButton* refresh_button() const { return refresh_button_; }
   wxTreeCtrl* navigation_tree() const { return navigation_tree_; }
@@ -88,6 +111,9 @@ class LeftPane : public ThemePanel {
   void FitRootLabel();
   void OnNavigationTreeCtrlGetToolTip(wxTreeEvent& event);
   void OnNavigationTreeRightDown(wxMouseEvent& event);
+  // Refills the media list and its snapshot for a category code 1 to 11
+  // and shows it.
+  void ShowMediaList(int code, plist_t node);
   void AppendCategory(size_t index, const DeviceContext& context,
                       const wxTreeItemId& root);
 

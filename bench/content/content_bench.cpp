@@ -1,0 +1,107 @@
+// Fills Music from large generated phones in the real views and prints the
+// fill time, the search keystroke times and the resident memory.
+// Sizes: PORTIVA_BENCH_SONGS="20000,50000,80000" (the default).
+#include <gtest/gtest.h>
+#include <wx/srchctrl.h>
+#include <wx/stopwatch.h>
+#include <wx/treectrl.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/category_table.h"
+#include "app/transfer_app.h"
+#include "common/domain_face.h"
+#include "device_image_fixture.h"
+#include "export/tool_bar.h"
+#include "test_support.h"
+#include "window/left_pane.h"
+#include "window/public_list_ctrl.h"
+#include "window/transfer_frame.h"
+
+namespace {
+
+long ResidentMegabytes() {
+  long pages = 0, resident = 0;
+  FILE* statm = fopen("/proc/self/statm", "r");
+  if (!statm) return -1;
+  if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = -1;
+  fclose(statm);
+  return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
+}
+
+// Lets the toolkit lay out and paint what changed.
+void Settle(wxWindow* window) {
+  window->Update();
+  testsupport::RunLoopFor(1);
+}
+
+void Bench(int songs) {
+  const std::string dir = testsupport::MakeTempDir("bench") + "/phone";
+  const std::string command = std::string(PORTIVA_BENCH_GENERATOR) + " --out " +
+                              dir + " --songs " + std::to_string(songs);
+  if (system(command.c_str()) != 0) {
+    ADD_FAILURE() << "generator failed: " << command;
+    return;
+  }
+  testsupport::ConnectImages({dir});
+  TransferApp& app = wxGetApp();
+  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY,
+                                           TransferApp::GetWindowTitle(),
+                                           wxDefaultPosition, wxSize(1000, 700));
+  app.frame_ = frame;
+  frame->Show(true);
+  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
+    return frame->detection_started() && !app.left_pane_->detecting();
+  }, 120000));
+  LeftPane* pane = app.left_pane_;
+  PublicListCtrl* list = app.public_list_;
+  wxTreeItemId music = pane->category_item(0);
+  ASSERT_TRUE(music.IsOk());
+
+  wxStopWatch fill;
+  pane->navigation_tree()->SelectItem(music);
+  Settle(list);
+  const long fill_ms = fill.Time();
+  const unsigned int rows = list->GetItemCount();
+
+  // A word typed letter by letter, then erased.
+  wxSearchCtrl* entry = app.tool_bar_->search_entry();
+  std::vector<long> keystrokes;
+  const std::string word = "harbour";
+  std::string typed;
+  for (size_t i = 0; i < 2 * word.size(); ++i) {
+    typed = i < word.size() ? word.substr(0, i + 1) : word.substr(0, 2 * word.size() - i - 1);
+    wxStopWatch key;
+    entry->SetValue(typed);
+    Settle(list);
+    keystrokes.push_back(key.Time());
+  }
+  std::vector<long> sorted = keystrokes;
+  std::sort(sorted.begin(), sorted.end());
+  printf("songs %6d: rows %6u, fill %5ld ms, keystroke median %4ld ms worst %4ld ms, "
+         "resident %4ld MB\n",
+         songs, rows, fill_ms, sorted[sorted.size() / 2], sorted.back(),
+         ResidentMegabytes());
+  fflush(stdout);
+  frame->Destroy();
+  testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
+}
+
+TEST(ContentBench, MusicFillAndSearch) {
+  DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) +
+                       "/Themes/face.xml");
+  const char* sizes = getenv("PORTIVA_BENCH_SONGS");
+  std::stringstream list(sizes ? sizes : "20000,50000,80000");
+  std::string size;
+  while (std::getline(list, size, ','))
+    if (!size.empty()) Bench(std::stoi(size));
+}
+
+}  // namespace
