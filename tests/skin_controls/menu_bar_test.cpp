@@ -19,6 +19,7 @@
 #include "common/image_util.h"
 #include "export/tool_bar.h"
 #include "skin_test_util.h"
+#include "catalog_in_memory.h"
 #include "test_support.h"
 #include "window/base/zl_menu_bar.h"
 #include "window/base/zl_menu_button.h"
@@ -692,60 +693,8 @@ TEST_F(MenuBarTest, ButtonsRebuiltDuringAPopupGoOnlyOnceTheTrackingEnds) {
 // ---------------------------------------------------------------------------
 // The tool bar's change of language, chosen in its own Language menu.
 
-// A message catalog in the binary form the toolkit loads.
-std::string MessageCatalog(const std::map<std::string, std::string>& texts) {
-  std::map<std::string, std::string> entries = texts;
-  entries[""] = "Content-Type: text/plain; charset=UTF-8\n";
-  const uint32_t count = static_cast<uint32_t>(entries.size());
-  std::string out;
-  auto put = [&out](uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-      out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
-  };
-  const uint32_t originals = 28;
-  const uint32_t translations = originals + 8 * count;
-  uint32_t offset = translations + 8 * count;
-  put(0x950412de);
-  put(0);
-  put(count);
-  put(originals);
-  put(translations);
-  put(0);
-  put(offset);
-  std::string strings;
-  std::vector<std::pair<uint32_t, uint32_t>> from, to;
-  for (const auto& entry : entries) {
-    from.emplace_back(entry.first.size(), offset + strings.size());
-    strings += entry.first + '\0';
-  }
-  for (const auto& entry : entries) {
-    to.emplace_back(entry.second.size(), offset + strings.size());
-    strings += entry.second + '\0';
-  }
-  for (const auto& pair : from) put(pair.first), put(pair.second);
-  for (const auto& pair : to) put(pair.first), put(pair.second);
-  return out + strings;
-}
-
-class CatalogInMemory : public wxTranslationsLoader {
- public:
-  explicit CatalogInMemory(std::string data) : data_(std::move(data)) {}
-  wxMsgCatalog* LoadCatalog(const wxString& domain,
-                            const wxString& language) override {
-    if (language != "de") return nullptr;
-    return wxMsgCatalog::CreateFromData(
-        wxScopedCharBuffer::CreateNonOwned(data_.data(), data_.size()),
-        domain);
-  }
-  wxArrayString GetAvailableTranslations(const wxString&) const override {
-    wxArrayString languages;
-    languages.push_back("de");
-    return languages;
-  }
-
- private:
-  std::string data_;
-};
+using testsupport::CatalogInMemory;
+using testsupport::MessageCatalog;
 
 class ToolBarLanguageTest : public ::testing::Test {
  protected:

@@ -17,6 +17,7 @@
 #include "common/domain_face.h"
 #include "device/device_record.h"
 #include "device_image_fixture.h"
+#include "catalog_in_memory.h"
 #include "test_support.h"
 #include "window/left_pane.h"
 #include "window/right_pane.h"
@@ -52,54 +53,8 @@ plist_t WithNumber(plist_t node, uint64_t number) {
   return node;
 }
 
-// A message catalog in the binary form the toolkit loads.
-std::string MessageCatalog(const std::map<std::string, std::string>& texts) {
-  std::map<std::string, std::string> entries = texts;
-  entries[""] = "Content-Type: text/plain; charset=UTF-8\n";
-  const uint32_t count = static_cast<uint32_t>(entries.size());
-  std::string out;
-  auto put = [&out](uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-      out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
-  };
-  const uint32_t originals = 28;
-  const uint32_t translations = originals + 8 * count;
-  uint32_t offset = translations + 8 * count;
-  for (uint32_t value : {0x950412deu, 0u, count, originals, translations, 0u, offset})
-    put(value);
-  std::string strings;
-  std::vector<std::pair<uint32_t, uint32_t>> from, to;
-  for (const auto& entry : entries) {
-    from.emplace_back(entry.first.size(), offset + strings.size());
-    strings += entry.first + '\0';
-  }
-  for (const auto& entry : entries) {
-    to.emplace_back(entry.second.size(), offset + strings.size());
-    strings += entry.second + '\0';
-  }
-  for (const auto& pair : from) put(pair.first), put(pair.second);
-  for (const auto& pair : to) put(pair.first), put(pair.second);
-  return out + strings;
-}
-
-class CatalogInMemory : public wxTranslationsLoader {
- public:
-  explicit CatalogInMemory(std::string data) : data_(std::move(data)) {}
-  wxMsgCatalog* LoadCatalog(const wxString& domain,
-                            const wxString& language) override {
-    if (language != "de") return nullptr;
-    return wxMsgCatalog::CreateFromData(
-        wxScopedCharBuffer::CreateNonOwned(data_.data(), data_.size()), domain);
-  }
-  wxArrayString GetAvailableTranslations(const wxString&) const override {
-    wxArrayString languages;
-    languages.push_back("de");
-    return languages;
-  }
-
- private:
-  std::string data_;
-};
+using testsupport::CatalogInMemory;
+using testsupport::MessageCatalog;
 
 // One tree entry as the tests read it back.
 struct Row {
