@@ -130,7 +130,13 @@ bool ParseDescription(std::string_view xml, Description* description) {
   ImageSettings settings;
   if (head.get() == nullptr || !ExtractSettings(head.get(), &settings))
     return false;
-  description->head = std::move(head);
+  description->has_info = false;
+  for (const DictEntry& entry : root.entries) {
+    if (entry.key == "Info") {
+      description->has_info = entry.value_element == "dict";
+      description->info = entry.value;
+    }
+  }
   description->settings = std::move(settings);
   description->lists = std::move(lists);
   return true;
@@ -141,6 +147,13 @@ plist_t ParseList(const char* element, size_t size) {
   if (node == nullptr) return nullptr;
   const plist_type type = plist_get_node_type(node);
   if (type == PLIST_DICT || type == PLIST_ARRAY) return node;
+  plist_free(node);
+  return nullptr;
+}
+
+plist_t ParseInfo(const char* element, size_t size) {
+  plist_t node = ParseXml(element, size);
+  if (node == nullptr || plist_get_node_type(node) == PLIST_DICT) return node;
   plist_free(node);
   return nullptr;
 }
@@ -181,10 +194,14 @@ bool ExtractSettings(plist_t description, ImageSettings* settings) {
                    &result.identifier) ||
       !ValidIdentifier(result.identifier))
     return false;
-  std::string type;
-  if (StringValue(plist_dict_get_item(description, "ConnectionType"), &type) &&
-      !type.empty())
-    result.connection_type = type;
+  // A type that cannot be read is not taken for "usb": a damaged "path"
+  // would then be opened as another kind of device.
+  plist_t type_node = plist_dict_get_item(description, "ConnectionType");
+  if (type_node != nullptr && plist_get_node_type(type_node) == PLIST_STRING) {
+    std::string type;
+    if (!StringValue(type_node, &type)) return false;
+    if (!type.empty()) result.connection_type = type;
+  }
   plist_t node = plist_dict_get_item(description, "InitStatus");
   if (node != nullptr && plist_get_node_type(node) == PLIST_UINT) {
     uint64_t value = 0;
@@ -229,13 +246,6 @@ struct CacheEntry {
 std::mutex g_cache_mutex;
 std::map<std::string, CacheEntry>* g_cache = nullptr;  // never destroyed
 
-void CopyDescription(const Description& from, Description* to) {
-  to->head.Reset(from.head.get() != nullptr ? plist_copy(from.head.get())
-                                            : nullptr);
-  to->settings = from.settings;
-  to->lists = from.lists;
-}
-
 // With g_cache_mutex held: the cache entry of folder, read again from fd when
 // the file is not the one remembered. A file rewritten while it was read is
 // not remembered; its entry is then the caller's scratch.
@@ -272,7 +282,7 @@ bool LookupImage(const std::string& folder, int fd, Description* description,
   CacheEntry scratch;
   const CacheEntry* entry = FindOrRead(folder, fd, &scratch);
   if (entry == nullptr || !entry->valid) return false;
-  CopyDescription(entry->description, description);
+  *description = entry->description;
   *identity = entry->identity;
   return true;
 }

@@ -79,12 +79,15 @@ class FileText {
 // "Lists" whose value is a dict or an array, to that whole element.
 using ListSpans = std::map<std::string, TextSpan>;
 
-// A valid description parsed except for its media lists, which are only
-// located: they are most of a large description, and each is parsed on its
-// own when it is asked for.
+// A valid description: its settings, and where its information dictionary
+// and media lists lie. Those are parsed afresh whenever they are asked for,
+// so that the caller's node is the only parsed copy (the lists are most of a
+// large description) and no copy is made: plist_copy would cut a string at a
+// NUL byte inside it but keep its length.
 struct Description {
-  PlistTree head;  // the description with an empty "Lists"
   ImageSettings settings;
+  bool has_info = false;  // "Info" is a dict element
+  TextSpan info;
   ListSpans lists;
 };
 
@@ -93,6 +96,8 @@ bool ParseDescription(std::string_view xml, Description* description);
 
 // One list from its element's text; null unless it is a dict or an array.
 plist_t ParseList(const char* element, size_t size);
+// The information dictionary from its element's text; null unless a dict.
+plist_t ParseInfo(const char* element, size_t size);
 
 // Settings of a parsed description; false when it is not a valid one.
 bool ExtractSettings(plist_t description, ImageSettings* settings);

@@ -56,10 +56,11 @@ class Fd {
   int fd_;
 };
 
-// What a device serves. The lists, most of a large description, are not kept
-// parsed: each call parses its list from the open file, so the caller's node
-// is the only parsed copy. The file stays open, so a rename over it changes
-// nothing; a change in place is noticed and the file read again.
+// What a device serves. The lists, most of a large description, and the
+// information are not kept parsed: each call parses its element from the
+// open file, so the caller's node is the only parsed copy. The file stays
+// open, so a rename over it changes nothing; a change in place is noticed
+// and the file read again.
 struct Served {
   Fd file;
   std::string path;  // where it was opened
@@ -335,28 +336,15 @@ int Init(PodDevice* self, const char* work_directory) {
   }
 }
 
-plist_t GetInfo(PodDevice* self) {
-  try {
-    CallScope scope(self);
-    DeviceState* state = scope.state();
-    if (state == nullptr) return nullptr;
-    std::lock_guard<std::mutex> lock(state->data_mutex);
-    std::shared_ptr<const Served> served = CurrentLocked(state);
-    if (served == nullptr) return nullptr;
-    plist_t info = plist_dict_get_item(served->description.head.get(), "Info");
-    if (info == nullptr || plist_get_node_type(info) != PLIST_DICT)
-      return nullptr;
-    return plist_copy(info);
-  } catch (...) {
-    return nullptr;
-  }
-}
-
 // Lists at least this large leave enough of the parser's scratch memory
 // behind to be worth handing back to the system.
 constexpr size_t kTrimAfterBytes = 1 << 20;
 
-plist_t GetList(PodDevice* self, const char* key) {
+// One element of the served description, parsed afresh for the caller, or
+// null. find gives the element's span, or false when there is none.
+template <typename FindSpan>
+plist_t ParseServed(PodDevice* self, FindSpan find,
+                    plist_t (*parse)(const char*, size_t)) {
   try {
     CallScope scope(self);
     DeviceState* state = scope.state();
@@ -365,12 +353,11 @@ plist_t GetList(PodDevice* self, const char* key) {
     for (int attempt = 0; attempt < 2; ++attempt) {
       std::shared_ptr<const Served> served = Current(state);
       if (served == nullptr) return nullptr;
-      auto list = served->description.lists.find(key);
-      if (list == served->description.lists.end()) return nullptr;
+      makerlib::TextSpan span;
+      if (!find(served->description, &span)) return nullptr;
       ElementText text;
       PlistTree node;
-      if (text.Load(*served, list->second))
-        node.Reset(makerlib::ParseList(text.data(), text.size()));
+      if (text.Load(*served, span)) node.Reset(parse(text.data(), text.size()));
       if (!Unchanged(*served)) continue;
       if (text.size() >= kTrimAfterBytes) malloc_trim(0);
       return node.Release();
@@ -379,6 +366,28 @@ plist_t GetList(PodDevice* self, const char* key) {
   } catch (...) {
     return nullptr;
   }
+}
+
+plist_t GetInfo(PodDevice* self) {
+  return ParseServed(
+      self,
+      [](const makerlib::Description& description, makerlib::TextSpan* span) {
+        *span = description.info;
+        return description.has_info;
+      },
+      makerlib::ParseInfo);
+}
+
+plist_t GetList(PodDevice* self, const char* key) {
+  return ParseServed(
+      self,
+      [key](const makerlib::Description& description, makerlib::TextSpan* span) {
+        auto list = description.lists.find(key);
+        if (list == description.lists.end()) return false;
+        *span = list->second;
+        return true;
+      },
+      makerlib::ParseList);
 }
 
 using ListOperation = plist_t (*)(PodDevice*, unsigned int, unsigned int);

@@ -85,18 +85,30 @@ wxString DecodeReplacing(const char* text, size_t length) {
 
 }  // namespace
 
-wxString StringValue(plist_t node) {
-  if (!node || plist_get_node_type(node) != PLIST_STRING) return wxString();
+TextState ReadText(plist_t node, wxString* text) {
+  text->clear();
+  if (!node || plist_get_node_type(node) != PLIST_STRING)
+    return TextState::kNotText;
   // The node's own buffer: no copy per cell. plist_get_string_val would also
   // assert on a string holding a NUL byte.
   uint64_t length = 0;
   const char* value = plist_get_string_ptr(node, &length);
-  if (!value) return wxString();
+  if (!value) return TextState::kNotText;
   const size_t size = static_cast<size_t>(length);
   // A NUL byte inside means a damaged value; it reads as a missing one.
-  if (std::memchr(value, '\0', size)) return wxString();
-  if (IsWellFormedUtf8(value, size)) return wxString::FromUTF8(value, size);
-  return DecodeReplacing(value, size);
+  if (std::memchr(value, '\0', size)) return TextState::kDamaged;
+  if (IsWellFormedUtf8(value, size)) {
+    *text = wxString::FromUTF8(value, size);
+    return TextState::kClean;
+  }
+  *text = DecodeReplacing(value, size);
+  return TextState::kReplaced;
+}
+
+wxString StringValue(plist_t node) {
+  wxString text;
+  ReadText(node, &text);
+  return text;
 }
 
 uint64_t UIntValue(plist_t node) {

@@ -41,6 +41,17 @@ plist_t Array(plist_t dict, const char* key);
 // well-formed UTF-8 reads as U+FFFD. Shared by every reader of property-list
 // strings, the options file included.
 wxString StringValue(plist_t node);
+
+// How the bytes of a string node read, for callers that must tell a clean
+// value from a mended or damaged one.
+enum class TextState {
+  kNotText,   // no node, or not a string: empty text
+  kClean,     // well-formed UTF-8 without NUL, as it was
+  kReplaced,  // bad sequences read as U+FFFD
+  kDamaged,   // a NUL byte inside: empty text
+};
+TextState ReadText(plist_t node, wxString* text);
+
 uint64_t UIntValue(plist_t node);
 
 uint32_t ArraySize(plist_t array);

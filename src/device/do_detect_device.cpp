@@ -4,6 +4,8 @@
 #include <wx/filename.h>
 #include <wx/intl.h>
 
+#include <malloc.h>
+
 #include <cstdlib>
 
 #include "app/app_data.h"
@@ -91,12 +93,28 @@ int DoInitDevice(DeviceContext* context, wxString* message) {
 }
 
 void OpenDeviceEntry(plist_t entry, DeviceContext* context, wxString* message) {
-  wxString value = record::String(entry, "value");
-  wxString type = record::String(entry, "type");
+  wxString value, type;
+  const record::TextState value_state =
+      record::ReadText(record::Get(entry, "value"), &value);
+  const record::TextState type_state =
+      record::ReadText(record::Get(entry, "type"), &type);
   Trace("id_str: " + value);
   Trace("type_str: " + type);
   context->id = value;
   context->type = type;
+  // Both go back to the library and the identifier names directories, so
+  // they must come back byte for byte: a NUL or bad UTF-8 in either makes
+  // the device one that cannot be opened.
+  auto unusable = [](record::TextState state) {
+    return state == record::TextState::kDamaged ||
+           state == record::TextState::kReplaced;
+  };
+  if (unusable(value_state) || unusable(type_state)) {
+    context->device = nullptr;
+    context->valid = false;
+    AppendFirst(message, "Device connect failed.");
+    return;
+  }
   context->device = DeviceService(AppData::device_service_)
                         .CreateDevice(value.utf8_str(), type.utf8_str());
   context->valid = true;
@@ -109,9 +127,13 @@ void OpenDeviceEntry(plist_t entry, DeviceContext* context, wxString* message) {
   }
 
   context->info = context->device->GetInfo();
-  context->name = record::Has(context->info, "DeviceName")
-                      ? record::String(context->info, "DeviceName")
-                      : wxGetTranslation("Unknown Device");
+  // A damaged name (a NUL inside) counts as no name.
+  wxString name;
+  const bool named =
+      record::Has(context->info, "DeviceName") &&
+      record::ReadText(record::Get(context->info, "DeviceName"), &name) !=
+          record::TextState::kDamaged;
+  context->name = named ? name : wxGetTranslation("Unknown Device");
   for (const CategoryInfo& category : kCategories)
     context->*category.list_field = context->device->GetList(category.code);
 }
@@ -131,6 +153,10 @@ wxString DetectDevices() {
     // keeps a half-filled record from leaking.
     FreeNodes(&context);
   }
+  // The old lists were built by an earlier worker thread, in whatever
+  // allocator arena it had. This worker may have another one, and then
+  // their freed memory would stay resident beside the new lists.
+  if (list.device_count > 0) malloc_trim(0);
   list.device_count = 0;
   list.current_index = 0;
 

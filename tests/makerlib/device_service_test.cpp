@@ -1,5 +1,6 @@
 // End-to-end tests of the device library against small device images.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -429,6 +430,15 @@ const struct {
      "<key>nested</key><array><array/><dict/></array></dict>"
      "<dict><key>title</key><string/></dict></array></dict></array>"
      "</dict></dict></plist>"},
+    {"information given twice, the second time under an escaped key",
+     "<plist><dict><key>Identifier</key><string>@ID@</string>"
+     "<key>Info</key><dict><key>DeviceName</key><string>first</string></dict>"
+     "<key>Inf&#111;</key><dict><key>DeviceName</key><string>second</string>"
+     "</dict></dict></plist>"},
+    {"information replaced by a value that is not a dictionary",
+     "<plist><dict><key>Identifier</key><string>@ID@</string>"
+     "<key>Info</key><dict><key>DeviceName</key><string>gone</string></dict>"
+     "<key>Info</key><integer>7</integer></dict></plist>"},
     {"lists that are not a dictionary",
      "<plist><dict><key>Identifier</key><string>@ID@</string>"
      "<key>Lists</key><array><dict><key>Music</key><array/></dict></array>"
@@ -511,6 +521,13 @@ TEST_F(MakerDeviceTest, BrokenMarkupRefusesTheImageAndAnUnreadableListReadsAsAbs
   folders.push_back(root_ / "nul");
   WriteFile(folders.back() + "/device.plist",
             std::string(nul_identifier, sizeof nul_identifier - 1));
+  // A connection type with a NUL byte inside: not taken for "usb".
+  const char nul_type[] =
+      "<plist><dict><key>Identifier</key><string>@ID@</string>"
+      "<key>ConnectionType</key><string>pa\0th</string></dict></plist>";
+  folders.push_back(root_ / "nul-type");
+  WriteFile(folders.back() + "/device.plist",
+            WithIdentifier(std::string(nul_type, sizeof nul_type - 1), Id(299)));
   // Well formed, but the parser refuses what one list holds: the other lists
   // are still served.
   const std::string id = Id(300);
@@ -535,6 +552,77 @@ TEST_F(MakerDeviceTest, BrokenMarkupRefusesTheImageAndAnUnreadableListReadsAsAbs
   ASSERT_NE(movies, nullptr);
   EXPECT_EQ(plist_array_get_size(movies), 1u);
   plist_free(movies);
+}
+
+// The bytes the parser reads from one string element.
+std::string ParsedString(const std::string& bytes) {
+  const std::string xml = "<plist><string>" + bytes + "</string></plist>";
+  plist_t node = nullptr;
+  plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+  std::string value = StringOf(node);
+  if (node) plist_free(node);
+  return value;
+}
+
+// Whether a string node's buffer holds as many bytes as its length says. A
+// copied node (plist_copy) holds only those up to the first NUL.
+bool HoldsItsLength(plist_t node) {
+  uint64_t length = 0;
+  const char* value = plist_get_string_ptr(node, &length);
+  return value != nullptr &&
+         malloc_usable_size(const_cast<char*>(value)) > length;
+}
+
+// Strings that no string node can be built with reach the caller as the
+// parser read them, in nodes that hold every byte their length names.
+TEST_F(MakerDeviceTest, StringsAreServedAsParsed) {
+  const char nul_inside[] = "ab\0cd and more text after the NUL byte";
+  const std::string values[] = {
+      std::string(nul_inside, sizeof nul_inside - 1),
+      "a\xff" "b", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+      std::string(100000, 'x') + "\nsecond line",
+  };
+  for (const char* type : {"usb", "path"}) {
+    int n = 0;
+    for (const std::string& value : values) {
+      SCOPED_TRACE(std::string(type) + " value " + std::to_string(n));
+      const std::string expected = ParsedString(value);
+      ASSERT_EQ(expected.size(), value.size());
+      const std::string id = Id(400 + n);
+      const std::string folder =
+          root_ / (std::string(type) + "-bytes" + std::to_string(n++));
+      MakeDirs(folder + "/files");
+      WriteFile(folder + "/device.plist",
+                "<plist><dict><key>Identifier</key><string>" + id +
+                    "</string><key>ConnectionType</key><string>" + type +
+                    "</string><key>Info</key><dict><key>DeviceName</key>"
+                    "<string>" + value + "</string><key>Version</key><string>" +
+                    value + "</string></dict><key>Lists</key><dict>"
+                    "<key>Music</key><dict><key>item</key><array><dict>"
+                    "<key>title</key><string>" + value + "</string></dict>"
+                    "</array></dict></dict></dict></plist>");
+      SetImages({folder});
+      PodDevice* device = Create(id, type);
+      ASSERT_NE(device, nullptr);
+      if (std::string(type) == "usb") {
+        ASSERT_EQ(device->Init(device, NewWorkDir().c_str()), POD_STATUS_OK);
+      }
+      plist_t info = device->GetInfo(device);
+      plist_t music = device->GetMusicList(device, 0, 0);
+      plist_t item = plist_array_get_item(plist_dict_get_item(music, "item"), 0);
+      for (plist_t node : {plist_dict_get_item(info, "DeviceName"),
+                           plist_dict_get_item(info, "Version"),
+                           plist_dict_get_item(item, "title")}) {
+        ASSERT_NE(node, nullptr);
+        EXPECT_TRUE(HoldsItsLength(node));
+        if (HoldsItsLength(node)) {
+          EXPECT_EQ(StringOf(node), expected);
+        }
+      }
+      if (info) plist_free(info);
+      if (music) plist_free(music);
+    }
+  }
 }
 
 TEST_F(MakerDeviceTest, PathDeviceFollowsItsImageAndRefusesOneNamingAnother) {

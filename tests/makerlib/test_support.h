@@ -96,13 +96,13 @@ inline void WritePlist(const std::string& path, plist_t node) {
   WriteFile(path, ToXml(node));
 }
 
+// The bytes of a string node, all of them: a NUL inside is kept (and
+// plist_get_string_val would assert on it).
 inline std::string StringOf(plist_t node) {
   if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return "";
-  char* value = nullptr;
-  plist_get_string_val(node, &value);
-  std::string result(value != nullptr ? value : "");
-  free(value);
-  return result;
+  uint64_t length = 0;
+  const char* value = plist_get_string_ptr(node, &length);
+  return value != nullptr ? std::string(value, static_cast<size_t>(length)) : "";
 }
 
 // A flat list whose single item names the list, so that a list served under

@@ -65,12 +65,37 @@ DeviceImageBuilder& DeviceImageBuilder::File(const std::string& device_path,
   return *this;
 }
 
+namespace {
+std::string RawMarker(size_t index) {
+  return "@@raw-" + std::to_string(index) + "@@";
+}
+}  // namespace
+
+std::string DeviceImageBuilder::Raw(const std::string& bytes) {
+  raw_.push_back(bytes);
+  return RawMarker(raw_.size() - 1);
+}
+
 std::string DeviceImageBuilder::Write() {
   char* xml = nullptr;
   uint32_t length = 0;
   plist_to_xml(description_, &xml, &length);
-  WriteFile(dir_ + "/device.plist", std::string(xml, length));
+  std::string text(xml, length);
   free(xml);
+  for (size_t i = 0; i < raw_.size(); ++i) {
+    std::string escaped;
+    for (char c : raw_[i]) {
+      if (c == '&') escaped += "&amp;";
+      else if (c == '<') escaped += "&lt;";
+      else if (c == '>') escaped += "&gt;";
+      else escaped += c;
+    }
+    const std::string marker = RawMarker(i);
+    for (size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + escaped.size()))
+      text.replace(at, marker.size(), escaped);
+  }
+  WriteFile(dir_ + "/device.plist", text);
   return dir_;
 }
 

@@ -23,12 +23,18 @@ class DeviceImageBuilder {
   DeviceImageBuilder& File(const std::string& device_path,
                            const std::string& content);
 
+  // A stand-in for a string value whose bytes no string node can be built
+  // with (a NUL inside, bad UTF-8): put it where the value goes, and Write
+  // puts the bytes there, with "&", "<" and ">" escaped.
+  std::string Raw(const std::string& bytes);
+
   // Writes device.plist and returns the image folder.
   std::string Write();
 
  private:
   std::string dir_;
   plist_t description_;
+  std::vector<std::string> raw_;
 };
 
 // A dictionary with string and unsigned values, e.g.
