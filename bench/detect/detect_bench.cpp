@@ -37,6 +37,8 @@
 
 extern char** environ;
 
+#include "bench_files.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -45,22 +47,10 @@ constexpr const char kEntryLine[] = "Entry DoDetectDevice::Entry()";
 constexpr const char kLeaveLine[] = "Leave DoDetectDevice::Entry()";
 constexpr double kTimeoutSeconds = 120;
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  remove(path);
-  return 0;
-}
-
-void RemoveTree(const std::string& path) {
-  nftw(path.c_str(), RemoveEntry, 32, FTW_DEPTH | FTW_PHYS);
-}
+using bench::RemoveTree;
 
 std::string MakeTempDir(const char* tag) {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && base[0] ? base : "/tmp") +
-                        "/detect-bench-" + tag + "-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  return mkdtemp(name.data()) ? std::string(name.data()) : std::string();
+  return bench::MakeTempDir("detect-bench", tag);
 }
 
 // A field of /proc/<pid>/status in MiB; -1 when the process is gone.

@@ -46,26 +46,16 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include "bench_files.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  remove(path);
-  return 0;
-}
-
-void RemoveTree(const std::string& path) {
-  nftw(path.c_str(), RemoveEntry, 32, FTW_DEPTH | FTW_PHYS);
-}
+using bench::RemoveTree;
 
 std::string MakeTempDir(const char* tag) {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && base[0] ? base : "/tmp") +
-                        "/refresh-bench-" + tag + "-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  return mkdtemp(name.data()) ? std::string(name.data()) : std::string();
+  return bench::MakeTempDir("refresh-bench", tag);
 }
 
 double StatusMiB(const char* field) {

@@ -1,0 +1,30 @@
+#include "bench_files.h"
+
+#include <ftw.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <vector>
+
+namespace bench {
+namespace {
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+  remove(path);
+  return 0;
+}
+}  // namespace
+
+void RemoveTree(const std::string& path) {
+  nftw(path.c_str(), RemoveEntry, 32, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string MakeTempDir(const char* prefix, const char* tag) {
+  const char* base = getenv("TMPDIR");
+  std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/" +
+                        prefix + "-" + tag + "-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  return mkdtemp(name.data()) ? std::string(name.data()) : std::string();
+}
+
+}  // namespace bench
