@@ -46,9 +46,9 @@ class TransferApp : public wxApp {
   RegistrySlot<DeviceContentView> device_content_view_;
   RegistrySlot<wxSplitterWindow> public_view_splitter_;
   RegistrySlot<wxPanel> filter_panel_;
-  RegistrySlot<wxDataViewListCtrl> genre_filter_list_;
-  RegistrySlot<wxDataViewListCtrl> artist_filter_list_;
-  RegistrySlot<wxDataViewListCtrl> album_filter_list_;
+  RegistrySlot<class FilterListCtrl> genre_filter_list_;
+  RegistrySlot<class FilterListCtrl> artist_filter_list_;
+  RegistrySlot<class FilterListCtrl> album_filter_list_;
   RegistrySlot<class PublicListCtrl> public_list_;
   RegistrySlot<wxDataViewListCtrl> camera_roll_list_view_;
   RegistrySlot<wxListView> camera_roll_icon_view_;

@@ -1,5 +1,6 @@
 #include "app/zl_string_helper.h"
 
+#include <wx/intl.h>
 #include <wx/wxcrt.h>
 
 #include <algorithm>
@@ -25,6 +26,16 @@ wxString ZLStringHelper::GetCapacityFromBytes(unsigned long long bytes) {
   if (bytes >= 1048576ULL) return wxString::Format("%.2fMB", value / kMB);
   if (bytes > 0) return wxString::Format("%.2fKB", value / kKB);
   return wxString::Format("%dKB", 0);
+}
+
+wxString ZLStringHelper::GetCheckedHint(long count, unsigned long long bytes) {
+  wxString hint;
+  // The catalogs give each language its own plural forms.
+  if (count >= 1)
+    hint = wxString::Format(wxPLURAL("Select %d file", "Select %d files", count),
+                            static_cast<int>(count));
+  if (bytes != 0) hint += wxString::Format(_(", total %s"), GetCapacityFromBytes(bytes));
+  return hint;
 }
 
 namespace {

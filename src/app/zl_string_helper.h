@@ -16,6 +16,10 @@ class ZLStringHelper {
   static wxString GetTimeFromMilliseconds(unsigned long long ms);
   // Two decimals in binary units, "0KB" for nothing.
   static wxString GetCapacityFromBytes(unsigned long long bytes);
+  // The status hint for marked items: "Select 3 files, total 3.00MB" in
+  // the current language, without the total when the size is 0, empty
+  // when nothing is marked.
+  static wxString GetCheckedHint(long count, unsigned long long bytes);
 
   // A value from a device as one line of at most max_length characters:
   // each line break (LF, CR, CR LF, VT, FF, NEL, line and paragraph

@@ -5,14 +5,17 @@
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/intl.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
+#include <wx/splitter.h>
 #include <wx/srchctrl.h>
 
 #include "app/app_data.h"
 #include "app/category_table.h"
 #include "app/transfer_app.h"
+#include "app/zl_string_helper.h"
 #include "common/domain_face.h"
 #include "common/image_util.h"
 #include "window/base/dh_word_button.h"
@@ -21,6 +24,7 @@
 #include "window/device_content_view.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
+#include "window/status_bar.h"
 #include "window/transfer_frame.h"
 
 namespace {
@@ -115,6 +119,12 @@ wxRect FitExportButtonCrop(const wxRect& crop, const wxSize& picture,
 
 wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU(wxID_EXIT, ToolBar::OnMenuQuit)
+  EVT_MENU_RANGE(kFirstExportCatalogId, kLastExportCatalogId, ToolBar::OnMenuExportCatalog)
+  EVT_MENU(kCheckAllId, ToolBar::OnMenuCheckAll)
+  EVT_MENU(kInverseCheckedId, ToolBar::OnMenuInverseChecked)
+  EVT_MENU(kClearCheckedId, ToolBar::OnMenuClearChecked)
+  EVT_BUTTON(kListViewButtonId, ToolBar::OnListViewButtonClicked)
+  EVT_BUTTON(kFilterViewButtonId, ToolBar::OnFilterViewButtonClicked)
   EVT_SEARCH(kSearchEntryId, ToolBar::OnSearchEntrySearch)
   EVT_SEARCH_CANCEL(kSearchEntryId, ToolBar::OnSearchEntryCancel)
   EVT_TEXT_ENTER(kSearchEntryId, ToolBar::OnSearchEntrySearch)
@@ -296,6 +306,104 @@ void ToolBar::OnMenuQuit(wxCommandEvent&) {
   if (TransferFrame* frame = wxGetApp().frame_) frame->Close(false);
 }
 
+void ToolBar::OnMenuExportCatalog(wxCommandEvent&) {
+  // Served by the export worker.
+}
+
+namespace {
+
+// The content view when the right pane shows it.
+DeviceContentView* ShownContentView() {
+  TransferApp& app = wxGetApp();
+  if (!app.right_pane_ || !app.right_pane_->ZLIsShown(kDeviceContentView)) return nullptr;
+  return app.device_content_view_;
+}
+
+}  // namespace
+
+void ToolBar::OnMenuCheckAll(wxCommandEvent&) { ApplyCheckCommand(kCheckAll); }
+void ToolBar::OnMenuClearChecked(wxCommandEvent&) { ApplyCheckCommand(kClearChecked); }
+void ToolBar::OnMenuInverseChecked(wxCommandEvent&) { ApplyCheckCommand(kInverseChecked); }
+
+void ToolBar::ApplyCheckCommand(CheckCommand command) {
+  DeviceContentView* content = ShownContentView();
+  if (!content) return;
+  wxDataViewCtrl* list = nullptr;
+  wxListView* icons = nullptr;
+  if (content->ZLIsShown(kContentMediaList))
+    list = content->public_list();
+  else if (content->ZLIsShown(kContentCameraRollList))
+    list = content->camera_roll_list_view();
+  else if (content->ZLIsShown(kContentCameraRollIcons))
+    icons = content->camera_roll_icon_view();
+  else if (content->ZLIsShown(kContentPhotoList))
+    list = content->photo_list_view();
+  else if (content->ZLIsShown(kContentPhotoIcons))
+    icons = content->photo_icon_view();
+  if (list) {
+    if (command == kInverseChecked)
+      DeviceContentView::ZLInverseChecked(list, 0);
+    else
+      DeviceContentView::ZLCheckAll(list, 0, command == kCheckAll);
+  } else if (icons) {
+    const long count = icons->GetItemCount();
+    for (long item = 0; item < count; ++item) {
+      const bool selected =
+          command == kCheckAll ||
+          (command == kInverseChecked && !icons->IsSelected(item));
+      icons->Select(item, selected);
+    }
+  }
+}
+
+void ToolBar::GetPublicCheckedItemCountAndSize(PublicListCtrl* list, int32_t& count,
+                                               uint64_t& size) {
+  count = 0;
+  size = 0;
+  if (!list) return;
+  count = static_cast<int32_t>(list->GetCheckedCount());
+  size = list->GetCheckedSize();
+}
+
+void ToolBar::ZLSetStatusHintWhenPublicCheck(PublicListCtrl* list) {
+  int32_t count = 0;
+  uint64_t size = 0;
+  GetPublicCheckedItemCountAndSize(list, count, size);
+  if (StatusBar* status_bar = wxGetApp().status_bar_)
+    status_bar->SetStatusText(ZLStringHelper::GetCheckedHint(count, size));
+}
+
+void ToolBar::OnFilterViewButtonClicked(wxCommandEvent&) {
+  DeviceContentView* content = ShownContentView();
+  if (!content) return;
+  if (content->ZLIsShown(kContentMediaList)) {
+    wxSplitterWindow* splitter = content->public_view_splitter();
+    if (!splitter || splitter->IsSplit()) return;
+    content->filter_panel()->Show();
+    splitter->SplitHorizontally(content->filter_panel(), content->public_list(),
+                                static_cast<int>(splitter->GetSize().y * 0.4));
+    splitter->SetSashGravity(0.4);
+    splitter->SetMinimumPaneSize(1);
+  } else if (content->ZLIsShown(kContentCameraRollList)) {
+    content->ZLShowView(kContentCameraRollIcons);
+  } else if (content->ZLIsShown(kContentPhotoList)) {
+    content->ZLShowView(kContentPhotoIcons);
+  }
+}
+
+void ToolBar::OnListViewButtonClicked(wxCommandEvent&) {
+  DeviceContentView* content = ShownContentView();
+  if (!content) return;
+  if (content->ZLIsShown(kContentMediaList)) {
+    wxSplitterWindow* splitter = content->public_view_splitter();
+    if (splitter && splitter->IsSplit()) splitter->Unsplit(content->filter_panel());
+  } else if (content->ZLIsShown(kContentCameraRollIcons)) {
+    content->ZLShowView(kContentCameraRollList);
+  } else if (content->ZLIsShown(kContentPhotoIcons)) {
+    content->ZLShowView(kContentPhotoList);
+  }
+}
+
 void ToolBar::OnSearchEntrySearch(wxCommandEvent&) {
   TransferApp& app = wxGetApp();
   // Only the media list is searched, never the picture views.
@@ -305,9 +413,14 @@ void ToolBar::OnSearchEntrySearch(wxCommandEvent&) {
     return;
   PublicListCtrl* list = app.public_list_;
   if (!list || !search_entry_) return;
-  list->DeleteAllItems();
-  FillPublicListViewAfterSearch(list, AppData::public_list_view_copy_,
-                                search_entry_->GetValue());
+  {
+    PublicListCtrl::AppendBatch batch(list);
+    list->DeleteAllItems();
+    FillPublicListViewAfterSearch(list, AppData::public_list_view_copy_,
+                                  search_entry_->GetValue());
+  }
+  // The rebuilt rows are unmarked: the hint must not count the old marks.
+  ZLSetStatusHintWhenPublicCheck(list);
 }
 
 void ToolBar::OnSearchEntryCancel(wxCommandEvent&) {

@@ -1,10 +1,13 @@
 #ifndef PORTIVA_EXPORT_TOOL_BAR_H
 #define PORTIVA_EXPORT_TOOL_BAR_H
 
+#include <plist/plist.h>
 #include <wx/custombgwin.h>
 #include <wx/font.h>
 #include <wx/gdicmn.h>
 #include <wx/panel.h>
+
+#include <cstdint>
 
 class wxBitmap;
 class wxMenu;
@@ -14,6 +17,14 @@ class ZLButton;
 class ZLMenuBar;
 class PublicListCtrl;
 class PublicListViewCopy;
+
+// The record node that a navigation popup's group export command works on
+// (a book catalog or a playlist); the node is not owned.
+class MenuItemData : public wxObject {
+ public:
+  explicit MenuItemData(plist_t node) : node(node) {}
+  plist_t node;
+};
 
 // The strip below the title bar: the skinned menu bar with the command
 // menu, the Export button, the two view switches and the search entry.
@@ -37,6 +48,20 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   void ZLDisableSearchEntry();
 
   void OnMenuQuit(wxCommandEvent& event);
+  // Whole-category exports (5100 to 5112); the export worker serves them.
+  void OnMenuExportCatalog(wxCommandEvent& event);
+  void OnMenuCheckAll(wxCommandEvent& event);
+  void OnMenuClearChecked(wxCommandEvent& event);
+  void OnMenuInverseChecked(wxCommandEvent& event);
+  void OnFilterViewButtonClicked(wxCommandEvent& event);
+  void OnListViewButtonClicked(wxCommandEvent& event);
+
+  // Count and total size of the media list's marked rows.
+  static void GetPublicCheckedItemCountAndSize(PublicListCtrl* list, int32_t& count,
+                                               uint64_t& size);
+  // Recomputes the status hint from the media list's marks.
+  static void ZLSetStatusHintWhenPublicCheck(PublicListCtrl* list);
+
   void OnSearchEntrySearch(wxCommandEvent& event);
   void OnSearchEntryCancel(wxCommandEvent& event);
   // Appends the snapshot rows whose title, genre, artist or album holds the
@@ -68,6 +93,11 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   ZLButton* list_view_button_;
   ZLButton* filter_view_button_;
   wxSearchCtrl* search_entry_;
+  enum CheckCommand { kCheckAll, kClearChecked, kInverseChecked };
+  // The Edit menu's check commands on whatever list or thumbnail view the
+  // content view shows.
+  void ApplyCheckCommand(CheckCommand command);
+
   wxBitmap* background_;
   int language_;
 
@@ -90,6 +120,8 @@ enum ToolBarId {
   kEditMenuButtonId = 5125,
   kAdvancedMenuButtonId = 5130,
   kHelpMenuButtonId = 5132,
+  kFirstExportCatalogId = 5100,  // the category code's id less one
+  kLastExportCatalogId = 5112,
   kExportCheckedId = 5126,
   kCheckAllId = 5127,
   kInverseCheckedId = 5128,

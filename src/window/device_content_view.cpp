@@ -8,7 +8,12 @@
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 
+#include "app/app_data.h"
+#include "app/trace.h"
 #include "app/transfer_app.h"
+#include "export/tool_bar.h"
+#include "window/base/gtk/zl_renderer_size.h"
+#include "window/filter_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 
 namespace {
@@ -19,22 +24,33 @@ const int kFilterColumnWidth = 150;
 struct FilterSpec {
   int id;
   const char* header;
+  FilterField field;
 };
 const FilterSpec kFilters[] = {
-    {kGenreFilterListId, wxTRANSLATE("Genres")},
-    {kArtistFilterListId, wxTRANSLATE("Artists")},
-    {kAlbumFilterListId, wxTRANSLATE("Albums")},
+    {kGenreFilterListId, wxTRANSLATE("Genres"), FilterField::kGenre},
+    {kArtistFilterListId, wxTRANSLATE("Artists"), FilterField::kArtist},
+    {kAlbumFilterListId, wxTRANSLATE("Albums"), FilterField::kAlbum},
 };
 
-wxDataViewListCtrl* NewFilterList(wxWindow* parent, int id) {
-  wxDataViewListCtrl* list = new wxDataViewListCtrl(
-      parent, id, wxDefaultPosition, wxDefaultSize, wxDV_ROW_LINES | wxDV_SINGLE);
-  list->AppendTextColumn(wxString(), wxDATAVIEW_CELL_INERT, kFilterColumnWidth,
-                         wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE);
-  return list;
+const FilterSpec* FindFilter(int id) {
+  for (const FilterSpec& filter : kFilters)
+    if (filter.id == id) return &filter;
+  return nullptr;
+}
+
+// The status hint follows the media list's marks once the tool bar exists.
+void RefreshPublicHint(PublicListCtrl* list) {
+  if (ToolBar* tool_bar = wxGetApp().tool_bar_)
+    tool_bar->ZLSetStatusHintWhenPublicCheck(list);
 }
 
 }  // namespace
+
+wxBEGIN_EVENT_TABLE(DeviceContentView, ThemePanel)
+  EVT_DATAVIEW_ITEM_VALUE_CHANGED(kPublicListId, DeviceContentView::OnPublicValueChanged)
+  EVT_DATAVIEW_COLUMN_HEADER_CLICK(kPublicListId,
+                                   DeviceContentView::OnPublicColumnHeaderClicked)
+wxEND_EVENT_TABLE()
 
 DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
                                      wxWindowID id, const wxPoint& pos,
@@ -81,10 +97,10 @@ wxSplitterWindow* DeviceContentView::CreateMediaListView() {
   wxGridSizer* grid = new wxGridSizer(1, 3, 0, 0);
   filter_panel_->SetSizer(grid);
   app.filter_panel_ = filter_panel_;
-  wxDataViewListCtrl** filters[] = {&genre_filter_list_, &artist_filter_list_,
+  FilterListCtrl** filters[] = {&genre_filter_list_, &artist_filter_list_,
                                     &album_filter_list_};
   for (size_t i = 0; i < 3; ++i) {
-    *filters[i] = NewFilterList(filter_panel_, kFilters[i].id);
+    *filters[i] = new FilterListCtrl(filter_panel_, kFilters[i].id, kFilterColumnWidth);
     grid->Add(*filters[i], 1, wxEXPAND);
   }
   app.genre_filter_list_ = genre_filter_list_;
@@ -95,8 +111,12 @@ wxSplitterWindow* DeviceContentView::CreateMediaListView() {
   app.public_list_ = public_list_;
   public_list_->Bind(wxEVT_DATAVIEW_ITEM_CONTEXT_MENU,
                      &DeviceContentView::OnPublicItemContextMenu, this);
-  // The Edit menu's commands reach the tool bar through the list; their
-  // handlers arrive with the check-mark commands.
+  // The Edit menu popped up over the list sends its commands to the list;
+  // the tool bar carries them out, as from the menu bar.
+  public_list_->Bind(wxEVT_MENU, [](wxCommandEvent& event) {
+    ToolBar* tool_bar = wxGetApp().tool_bar_;
+    if (!tool_bar || !tool_bar->GetEventHandler()->ProcessEvent(event)) event.Skip();
+  }, kExportCheckedId, kClearCheckedId);
 
   splitter->SplitHorizontally(filter_panel_, public_list_);
   splitter->SetSashGravity(kSashFraction);
@@ -105,8 +125,8 @@ wxSplitterWindow* DeviceContentView::CreateMediaListView() {
 }
 
 void DeviceContentView::SetupString() {
-  wxDataViewListCtrl* filters[] = {genre_filter_list_, artist_filter_list_,
-                                   album_filter_list_};
+  FilterListCtrl* filters[] = {genre_filter_list_, artist_filter_list_,
+                               album_filter_list_};
   for (size_t i = 0; i < 3; ++i)
     if (wxDataViewColumn* column = filters[i]->GetColumn(0))
       column->SetTitle(wxGetTranslation(kFilters[i].header));
@@ -145,13 +165,104 @@ void DeviceContentView::UnBindFilterSelectionChangedEvent() {
            &DeviceContentView::OnFilterSelectionChanged, this, filter.id);
 }
 
-// The filter view and the selection marking plug in here.
 void DeviceContentView::OnFilterSelectionChanged(wxDataViewEvent& event) {
-  event.Skip();
+  Trace("Enter DeviceContentView::OnFilterSelectionChanged");
+  FilterListCtrl* filter = dynamic_cast<FilterListCtrl*>(event.GetEventObject());
+  const int row = filter ? filter->GetSelectedRow() : wxNOT_FOUND;
+  if (row != wxNOT_FOUND && public_list_) {
+    const wxString text = filter->GetTextValue(row);
+    {
+      PublicListCtrl::AppendBatch batch(public_list_);
+      public_list_->DeleteAllItems();
+      FillPublicListViewAfterFilter(public_list_, AppData::public_list_view_copy_,
+                                    text, filter->GetId());
+    }
+    // The rebuilt rows are unmarked: the hint must not count the old marks.
+    RefreshPublicHint(public_list_);
+  }
+  Trace("Leave DeviceContentView::OnFilterSelectionChanged");
+}
+
+void DeviceContentView::FillPublicListViewAfterFilter(PublicListCtrl* list,
+                                                      const PublicListViewCopy& copy,
+                                                      const wxString& text,
+                                                      int filter_id) {
+  const FilterSpec* filter = FindFilter(filter_id);
+  if (!list || !filter) return;
+  list->AppendSnapshotRows(copy, FilterPublicListViewCopy(copy, filter->field, text));
 }
 
 void DeviceContentView::OnPublicSelectionChanged(wxDataViewEvent& event) {
+  Trace("Entry DeviceContentView::OnPublicSelectionChanged()");
   event.Skip();
+  wxDataViewItemArray selected;
+  public_list_->GetSelections(selected);
+  if (selected.size() == 1) {
+    // A click on the check box toggles the mark by itself.
+    if (!ZLHitTest(public_list_, selected[0], public_list_->GetColumn(0)))
+      public_list_->SetToggleValue(true, public_list_->ItemToRow(selected[0]));
+    return;
+  }
+  if (selected.empty()) return;
+  std::vector<unsigned int> rows;
+  rows.reserve(selected.size());
+  for (const wxDataViewItem& item : selected) rows.push_back(public_list_->ItemToRow(item));
+  public_list_->SetToggleValues(rows, true);
+  RefreshPublicHint(public_list_);
+}
+
+void DeviceContentView::OnPublicValueChanged(wxDataViewEvent& event) {
+  event.Skip();
+  if (event.GetColumn() == PublicListCtrl::kCheckColumn) RefreshPublicHint(public_list_);
+}
+
+bool DeviceContentView::public_header_clear_ = false;
+bool DeviceContentView::picture_header_clear_ = false;
+
+void DeviceContentView::OnPublicColumnHeaderClicked(wxDataViewEvent& event) {
+  if (event.GetColumn() != PublicListCtrl::kCheckColumn) return;
+  public_header_clear_ = !public_header_clear_;
+  ZLCheckAll(public_list_, 0, public_header_clear_);
+}
+
+void DeviceContentView::ZLCheckAll(wxDataViewCtrl* list, int column, bool value) {
+  if (!list) return;
+  if (PublicListCtrl* media = dynamic_cast<PublicListCtrl*>(list)) {
+    if (column != PublicListCtrl::kCheckColumn) return;
+    media->SetAllToggleValues(value);
+    RefreshPublicHint(media);
+    return;
+  }
+  if (wxDataViewListCtrl* rows = dynamic_cast<wxDataViewListCtrl*>(list)) {
+    const int count = rows->GetItemCount();
+    for (int row = 0; row < count; ++row) rows->SetToggleValue(value, row, column);
+  }
+}
+
+void DeviceContentView::ZLInverseChecked(wxDataViewCtrl* list, int column) {
+  if (!list) return;
+  if (PublicListCtrl* media = dynamic_cast<PublicListCtrl*>(list)) {
+    if (column != PublicListCtrl::kCheckColumn) return;
+    media->InverseAllToggleValues();
+    RefreshPublicHint(media);
+    return;
+  }
+  if (wxDataViewListCtrl* rows = dynamic_cast<wxDataViewListCtrl*>(list)) {
+    const int count = rows->GetItemCount();
+    for (int row = 0; row < count; ++row)
+      rows->SetToggleValue(!rows->GetToggleValue(row, column), row, column);
+  }
+}
+
+bool DeviceContentView::ZLHitTest(wxDataViewCtrl* list, const wxDataViewItem& item,
+                                  wxDataViewColumn* column) {
+  if (!list || !item.IsOk() || !column) return false;
+  const wxPoint mouse = list->GetMainWindow()->ScreenToClient(wxGetMousePosition());
+  const wxRect cell = list->GetItemRect(item, column);
+  const wxSize box = ZLRendererSize(list, column->GetRenderer());
+  const wxRect check(cell.x + (cell.width - box.x) / 2,
+                     cell.y + (cell.height - box.y) / 2, box.x, box.y);
+  return check.Contains(mouse);
 }
 
 void DeviceContentView::OnPublicItemContextMenu(wxDataViewEvent& event) {

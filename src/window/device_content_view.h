@@ -1,13 +1,15 @@
 #ifndef PORTIVA_WINDOW_DEVICE_CONTENT_VIEW_H
 #define PORTIVA_WINDOW_DEVICE_CONTENT_VIEW_H
 
+#include <wx/dataview.h>
+
 #include "window/theme_panel.h"
 
+class PublicListViewCopy;
 class wxBitmap;
-class wxDataViewEvent;
-class wxDataViewListCtrl;
 class wxListView;
 class wxSplitterWindow;
+class FilterListCtrl;
 class PublicListCtrl;
 
 // The content view's sub-views.
@@ -47,12 +49,38 @@ class DeviceContentView : public ThemePanel {
   void OnFilterSelectionChanged(wxDataViewEvent& event);
   void OnPublicSelectionChanged(wxDataViewEvent& event);
   void OnPublicItemContextMenu(wxDataViewEvent& event);
+  void OnPublicValueChanged(wxDataViewEvent& event);
+  void OnPublicColumnHeaderClicked(wxDataViewEvent& event);
+
+  // Appends the snapshot items whose field (by the filter list's id 301,
+  // 302 or 303) equals the chosen text in any case; "(All)" appends all.
+  static void FillPublicListViewAfterFilter(PublicListCtrl* list,
+                                            const PublicListViewCopy& copy,
+                                            const wxString& text, int filter_id);
+
+  // Sets or inverts the boolean cell of the column in every row; the
+  // media list does so in bulk and the status hint follows once.
+  static void ZLCheckAll(wxDataViewCtrl* list, int column, bool value);
+  static void ZLInverseChecked(wxDataViewCtrl* list, int column);
+  // Whether the mouse pointer is now inside the check box of the row's
+  // cell in the column.
+  static bool ZLHitTest(wxDataViewCtrl* list, const wxDataViewItem& item,
+                        wxDataViewColumn* column);
 
   wxSplitterWindow* public_view_splitter() const { return public_view_splitter_; }
   wxPanel* filter_panel() const { return filter_panel_; }
-  wxDataViewListCtrl* genre_filter_list() const { return genre_filter_list_; }
-  wxDataViewListCtrl* artist_filter_list() const { return artist_filter_list_; }
-  wxDataViewListCtrl* album_filter_list() const { return album_filter_list_; }
+  FilterListCtrl* genre_filter_list() const { return genre_filter_list_; }
+  FilterListCtrl* artist_filter_list() const { return artist_filter_list_; }
+  FilterListCtrl* album_filter_list() const { return album_filter_list_; }
+  wxListView* camera_roll_icon_view() const { return camera_roll_icon_view_; }
+  wxDataViewListCtrl* camera_roll_list_view() const { return camera_roll_list_view_; }
+  wxListView* photo_icon_view() const { return photo_icon_view_; }
+  wxDataViewListCtrl* photo_list_view() const { return photo_list_view_; }
+
+  // What the next click on the check column's header does: the media
+  // list's flag, and the one the two picture lists share.
+  static bool public_header_clear_;
+  static bool picture_header_clear_;
   PublicListCtrl* public_list() const { return public_list_; }
 
   static const int kSubViewCount = 5;
@@ -66,12 +94,14 @@ class DeviceContentView : public ThemePanel {
   wxListView* photo_icon_view_;
   wxDataViewListCtrl* photo_list_view_;
   wxPanel* filter_panel_;
-  wxDataViewListCtrl* genre_filter_list_;
-  wxDataViewListCtrl* artist_filter_list_;
-  wxDataViewListCtrl* album_filter_list_;
+  FilterListCtrl* genre_filter_list_;
+  FilterListCtrl* artist_filter_list_;
+  FilterListCtrl* album_filter_list_;
   PublicListCtrl* public_list_;
   wxWindow* sub_views_[kSubViewCount];
   bool selection_bound_;
+
+  wxDECLARE_EVENT_TABLE();
 };
 
 #endif

@@ -23,6 +23,7 @@
 #include "export/tool_bar.h"
 #include "window/device_content_view.h"
 #include "window/device_info_view.h"
+#include "window/filter_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
 #include "window/status_bar.h"
@@ -417,9 +418,9 @@ void LeftPane::OnNavigationTreeCtrlChanged(wxTreeEvent& event) {
   wxTreeItemId item = event.GetItem();
   TransferApp& app = wxGetApp();
   if (item.IsOk()) {
+    if (app.status_bar_) app.status_bar_->SetStatusText(wxEmptyString);
     NavigationTreeCtrlData* data =
         static_cast<NavigationTreeCtrlData*>(navigation_tree_->GetItemData(item));
-    // The status hint is cleared here once it exists.
     const int code = data ? data->category : -1;
     if (code == kCategoryDevice) {
       if (app.device_info_view_) app.device_info_view_->UpdateDeviceInfo(data->node);
@@ -447,7 +448,16 @@ void LeftPane::ShowMediaList(int code, plist_t node) {
   FillPublicListView(list, code, node);
   AppData::public_list_view_copy_.Clear();
   SaveToPublicListViewCopy(list, &AppData::public_list_view_copy_);
-  // The genre, artist and album filter lists are refilled here.
+  const struct {
+    FilterListCtrl* filter;
+    unsigned int column;
+  } filters[] = {{content->genre_filter_list(), PublicListCtrl::kGenreColumn},
+                 {content->artist_filter_list(), PublicListCtrl::kArtistColumn},
+                 {content->album_filter_list(), PublicListCtrl::kAlbumColumn}};
+  for (const auto& f : filters) {
+    f.filter->DeleteAllItems();
+    FillFilterListView(f.filter, list, f.column);
+  }
   content->BindFilterSelectionChangedEvent();
   if (app.right_pane_) app.right_pane_->ZLShowView(kMediaListView);
 }
@@ -506,6 +516,17 @@ void LeftPane::FillWithVoiceMemoList(PublicListCtrl* list, plist_t node) {
   FillPublicListView(list, kCategoryVoiceMemos, node);
 }
 
+void LeftPane::FillFilterListView(FilterListCtrl* filter, PublicListCtrl* list,
+                                  unsigned int column) {
+  if (!filter || !list) return;
+  // A hash set instead of searching the filter list once per row: a phone
+  // holds thousands of artists and albums.
+  FilterValueCollector values;
+  const unsigned int rows = list->GetItemCount();
+  for (unsigned int row = 0; row < rows; ++row) values.Add(list->GetTextValue(row, column));
+  filter->AppendItems(values.values());
+}
+
 void LeftPane::SaveToPublicListViewCopy(PublicListCtrl* list,
                                         PublicListViewCopy* copy) {
   if (!list || !copy) return;
@@ -535,17 +556,28 @@ void LeftPane::OnNavigationTreeCtrlRightClick(wxTreeEvent& event) {
   if (menu->GetMenuItemCount() > 0) show_popup_menu_(navigation_tree_, menu.get());
 }
 
-wxMenu* LeftPane::CreateNavigationPopupMenu(int category, plist_t /*node*/) {
+wxMenu* LeftPane::CreateNavigationPopupMenu(int category, plist_t node) {
   wxMenu* menu = new wxMenu;
-  for (const CategoryInfo& info : kCategories) {
-    if (info.code != category) continue;
-    menu->Append(info.export_all_id, wxGetTranslation(info.export_all_label));
-    return menu;
-  }
-  for (const GroupExportCommand& command : kGroupExportCommands) {
-    if (command.code != category) continue;
-    menu->Append(command.id, wxGetTranslation(command.label));
-    return menu;
-  }
+  int id = 0;
+  const char* label = nullptr;
+  bool group = false;
+  for (const CategoryInfo& info : kCategories)
+    if (info.code == category) {
+      id = info.export_all_id;
+      label = info.export_all_label;
+    }
+  for (const GroupExportCommand& command : kGroupExportCommands)
+    if (command.code == category) {
+      id = command.id;
+      label = command.label;
+      group = true;
+    }
+  if (!label) return menu;
+  menu->Append(id, wxGetTranslation(label));
+  // The popup's commands reach the tool bar as the File menu's do; a group
+  // command carries its catalog or playlist.
+  if (ToolBar* tool_bar = wxGetApp().tool_bar_)
+    menu->Bind(wxEVT_MENU, &ToolBar::OnMenuExportCatalog, tool_bar, id, id,
+               group ? new MenuItemData(node) : nullptr);
   return menu;
 }

@@ -13,6 +13,7 @@ class wxButton;
 class wxComboBox;
 class wxImageList;
 class wxMenu;
+class FilterListCtrl;
 class PublicListCtrl;
 class PublicListViewCopy;
 
@@ -83,6 +84,10 @@ class LeftPane : public ThemePanel {
   // The fill operation of a category code 1 to 11; other codes append
   // nothing.
   static void FillPublicListView(PublicListCtrl* list, int category, plist_t node);
+  // Appends "(All)" and the distinct texts of the media list's column, in
+  // the order of their first occurrence.
+  static void FillFilterListView(FilterListCtrl* filter, PublicListCtrl* list,
+                                 unsigned int column);
   // Appends one snapshot item per row of the list.
   static void SaveToPublicListViewCopy(PublicListCtrl* list,
                                        PublicListViewCopy* copy);

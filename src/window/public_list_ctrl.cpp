@@ -76,7 +76,7 @@ class PublicListModel : public wxDataViewVirtualListModel {
                      unsigned int column) override {
     if (row >= rows_.size() || column != PublicListCtrl::kCheckColumn)
       return false;
-    rows_[row].checked = value.GetBool();
+    owner_->StoreMark(row, value.GetBool());
     if (owner_->check_changed_) owner_->check_changed_(row, rows_[row].checked);
     return true;
   }
@@ -91,7 +91,9 @@ PublicListCtrl::PublicListCtrl(wxWindow* parent, wxWindowID id)
     : wxDataViewCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                      wxDV_MULTIPLE | wxDV_ROW_LINES),
       model_(new PublicListModel(this)),
-      batch_depth_(0) {
+      batch_depth_(0),
+      checked_count_(0),
+      checked_size_(0) {
   AssociateModel(model_);
   model_->DecRef();  // the control holds it now
 
@@ -133,15 +135,64 @@ bool PublicListCtrl::GetToggleValue(unsigned int row) const {
   return row < model_->rows_.size() && model_->rows_[row].checked;
 }
 
+bool PublicListCtrl::StoreMark(unsigned int row, bool value) {
+  PublicListModel::Row& r = model_->rows_[row];
+  if (r.checked == value) return false;
+  r.checked = value;
+  if (value) {
+    ++checked_count_;
+    checked_size_ += r.item->size;
+  } else {
+    --checked_count_;
+    checked_size_ -= r.item->size;
+  }
+  return true;
+}
+
 void PublicListCtrl::SetToggleValue(bool value, unsigned int row) {
   if (row >= model_->rows_.size()) return;
-  model_->rows_[row].checked = value;
+  StoreMark(row, value);
   model_->RowValueChanged(row, kCheckColumn);
   if (check_changed_) check_changed_(row, value);
 }
 
-wxString PublicListCtrl::GetTextValue(unsigned int row, unsigned int column) const {
-  if (row >= model_->rows_.size()) return wxString();
+void PublicListCtrl::SetAllToggleValues(bool value) {
+  for (PublicListModel::Row& r : model_->rows_) r.checked = value;
+  checked_count_ = 0;
+  checked_size_ = 0;
+  if (value) {
+    checked_count_ = static_cast<unsigned int>(model_->rows_.size());
+    for (const PublicListModel::Row& r : model_->rows_) checked_size_ += r.item->size;
+  }
+  Refresh(false);
+}
+
+void PublicListCtrl::InverseAllToggleValues() {
+  const unsigned int rows = GetItemCount();
+  for (unsigned int row = 0; row < rows; ++row)
+    StoreMark(row, !model_->rows_[row].checked);
+  Refresh(false);
+}
+
+void PublicListCtrl::SetToggleValues(const std::vector<unsigned int>& rows,
+                                     bool value) {
+  for (unsigned int row : rows)
+    if (row < model_->rows_.size()) StoreMark(row, value);
+  Refresh(false);
+}
+
+unsigned int PublicListCtrl::ItemToRow(const wxDataViewItem& item) const {
+  return model_->GetRow(item);
+}
+
+wxDataViewItem PublicListCtrl::RowToItem(unsigned int row) const {
+  return model_->GetItem(row);
+}
+
+const wxString& PublicListCtrl::GetTextValue(unsigned int row,
+                                             unsigned int column) const {
+  static const wxString kNone;
+  if (row >= model_->rows_.size()) return kNone;
   return TextOf(*model_->rows_[row].item, column);
 }
 
@@ -157,13 +208,19 @@ const PublicListViewData& PublicListCtrl::GetRowData(unsigned int row) const {
 void PublicListCtrl::AppendItem(PublicListViewCopyItemPtr item) {
   if (!item) return;
   const bool checked = item->checked;
+  if (checked) {
+    ++checked_count_;
+    checked_size_ += item->size;
+  }
   model_->rows_.push_back({std::move(item), checked});
   if (batch_depth_ == 0) model_->RowAppended();
 }
 
 void PublicListCtrl::DeleteAllItems() {
   model_->rows_.clear();
-  model_->Reset(0);
+  checked_count_ = 0;
+  checked_size_ = 0;
+  if (batch_depth_ == 0) model_->Reset(0);
 }
 
 void PublicListCtrl::AppendSnapshotRows(const PublicListViewCopy& copy,

@@ -3,6 +3,7 @@
 
 #include <wx/dataview.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -34,13 +35,15 @@ class PublicListCtrl : public wxDataViewCtrl {
   bool GetToggleValue(unsigned int row) const;
   void SetToggleValue(bool value, unsigned int row);
   // Columns 2 to 7; empty for the others and for rows out of range.
-  wxString GetTextValue(unsigned int row, unsigned int column) const;
+  const wxString& GetTextValue(unsigned int row, unsigned int column) const;
   wxBitmap GetIcon(unsigned int row) const;
   // The row's data; the row must exist.
   const PublicListViewData& GetRowData(unsigned int row) const;
 
   // Appends a row showing the item, marked as the item is.
   void AppendItem(PublicListViewCopyItemPtr item);
+  // Inside an open batch the toolkit hears of it when the batch closes,
+  // so that emptying and refilling costs one model reset.
   void DeleteAllItems();
   // Appends one row per snapshot position, unmarked as the snapshot
   // items are, with a single model reset.
@@ -63,16 +66,33 @@ class PublicListCtrl : public wxDataViewCtrl {
     PublicListCtrl* list_;
   };
 
-  // Called after the user or the program changed a row's mark; the status
-  // hint's running totals plug in here.
+  // Marks many rows at once: one repaint and no announcement per row, so
+  // the caller refreshes the status hint once afterwards.
+  void SetAllToggleValues(bool value);
+  void InverseAllToggleValues();
+  void SetToggleValues(const std::vector<unsigned int>& rows, bool value);
+
+  // Running totals of the marked rows, kept on every change.
+  unsigned int GetCheckedCount() const { return checked_count_; }
+  uint64_t GetCheckedSize() const { return checked_size_; }
+
+  unsigned int ItemToRow(const wxDataViewItem& item) const;
+  wxDataViewItem RowToItem(unsigned int row) const;
+
+  // Called after the user or the program changed one row's mark.
   std::function<void(unsigned int row, bool checked)> check_changed_;
 
   void SetupString();
 
  private:
   friend class PublicListModel;
+  // Sets a row's mark and keeps the totals; false when it was already so.
+  bool StoreMark(unsigned int row, bool value);
+
   PublicListModel* model_;
   int batch_depth_;
+  unsigned int checked_count_;
+  uint64_t checked_size_;
 };
 
 #endif

@@ -31,3 +31,43 @@ std::vector<size_t> SearchPublicListViewCopy(const PublicListViewCopy& copy,
   }
   return found;
 }
+
+const char kAllFilterValue[] = "(All)";
+
+FilterValueCollector::FilterValueCollector() {
+  seen_.insert(kAllFilterValue);
+  values_.push_back(kAllFilterValue);
+}
+
+void FilterValueCollector::Add(const wxString& text) {
+  if (seen_.insert(text).second) values_.push_back(text);
+}
+
+namespace {
+
+const wxString& LoweredField(const PublicListViewCopyItem& item, FilterField field) {
+  switch (field) {
+    case FilterField::kGenre: return item.genre_lower;
+    case FilterField::kArtist: return item.artist_lower;
+    case FilterField::kAlbum: break;
+  }
+  return item.album_lower;
+}
+
+}  // namespace
+
+std::vector<size_t> FilterPublicListViewCopy(const PublicListViewCopy& copy,
+                                             FilterField field,
+                                             const wxString& chosen) {
+  const size_t count = copy.GetCount();
+  std::vector<size_t> found;
+  if (chosen == kAllFilterValue) {
+    found.resize(count);
+    for (size_t i = 0; i < count; ++i) found[i] = i;
+    return found;
+  }
+  const wxString lowered = chosen.Lower();
+  for (size_t i = 0; i < count; ++i)
+    if (LoweredField(copy.Item(i), field) == lowered) found.push_back(i);
+  return found;
+}

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "window/public_list_view_data.h"
@@ -61,5 +62,33 @@ bool MatchesSearch(const PublicListViewCopyItem& item, const wxString& lowered);
 // in snapshot order; an empty text finds every item.
 std::vector<size_t> SearchPublicListViewCopy(const PublicListViewCopy& copy,
                                              const wxString& text);
+
+// The first row of every filter list; it stands for every row and is never
+// translated.
+extern const char kAllFilterValue[];
+
+// The snapshot field a filter list compares.
+enum class FilterField { kGenre, kArtist, kAlbum };
+
+// A filter list's rows: "(All)" and then each distinct text in the order
+// of its first occurrence. Texts are compared exactly, so values differing
+// only in case are distinct rows and an empty text is a row too.
+class FilterValueCollector {
+ public:
+  FilterValueCollector();
+  void Add(const wxString& text);
+  const std::vector<wxString>& values() const { return values_; }
+
+ private:
+  std::unordered_set<wxString> seen_;
+  std::vector<wxString> values_;
+};
+
+// Positions of the snapshot items whose field equals the chosen filter row
+// as a whole string in any case, in snapshot order; "(All)" finds every
+// item. Needs the items' search keys.
+std::vector<size_t> FilterPublicListViewCopy(const PublicListViewCopy& copy,
+                                             FilterField field,
+                                             const wxString& chosen);
 
 #endif

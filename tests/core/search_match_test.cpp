@@ -82,4 +82,57 @@ TEST(SearchMatchTest, SnapshotOwnsAndClearsItsItems) {
   EXPECT_TRUE(SearchPublicListViewCopy(copy, "").empty());
 }
 
+TEST(FilterValuesTest, AllFirstThenDistinctTextsInFirstOccurrenceOrder) {
+  const struct {
+    const char* name;
+    std::vector<std::string> texts;
+    std::vector<std::string> rows;
+  } kCases[] = {
+      {"case-distinct duplicates", {"Rock", "Pop", "Rock", "rock"},
+       {"(All)", "Rock", "Pop", "rock"}},
+      {"empty value is a row, once", {"", "Jazz", ""}, {"(All)", "", "Jazz"}},
+      {"a value spelled (All) adds nothing", {"(All)", "Soul", "(all)"},
+       {"(All)", "Soul", "(all)"}},
+      {"no rows", {}, {"(All)"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    FilterValueCollector values;
+    for (const std::string& text : c.texts) values.Add(wxString::FromUTF8(text));
+    std::vector<std::string> rows;
+    for (const wxString& row : values.values()) rows.push_back(row.utf8_string());
+    EXPECT_EQ(rows, c.rows);
+  }
+}
+
+TEST(FilterValuesTest, MatchesOneFieldAsAWholeStringInAnyCase) {
+  PublicListViewCopy copy;
+  copy.Append(Item("One", "Rock", "Stones", "Sticky"));
+  copy.Append(Item("Two", "Pop", "Stones", "Tattoo"));
+  copy.Append(Item("Three", "rock", "Who", "Tommy"));
+  copy.Append(Item("Four", "", "Rock", ""));
+  copy.Append(Item("Five", "Rock and Roll", "Stones Band", "Sticky"));
+  const struct {
+    FilterField field;
+    const char* chosen;
+    std::vector<size_t> found;
+  } kCases[] = {
+      {FilterField::kGenre, "Rock", {0, 2}},        // not the artist "Rock"
+      {FilterField::kGenre, "ROCK", {0, 2}},        // any case, whole string
+      {FilterField::kGenre, "", {3}},               // the empty row
+      {FilterField::kArtist, "Stones", {0, 1}},     // whatever the genre
+      {FilterField::kArtist, "Rock", {3}},
+      {FilterField::kAlbum, "sticky", {0, 4}},
+      {FilterField::kAlbum, "Stick", {}},           // no substring match
+      {FilterField::kGenre, "(All)", {0, 1, 2, 3, 4}},
+      {FilterField::kAlbum, "(All)", {0, 1, 2, 3, 4}},
+      {FilterField::kGenre, "(all)", {}},            // only the exact first row
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.chosen) + " in field " +
+                 std::to_string(static_cast<int>(c.field)));
+    EXPECT_EQ(FilterPublicListViewCopy(copy, c.field, c.chosen), c.found);
+  }
+}
+
 }  // namespace

@@ -67,6 +67,23 @@ TEST(GetCapacityFromBytes, UsesBinaryUnitsAndTwoDecimals) {
         << c.bytes;
 }
 
+TEST(GetCheckedHint, CountsFilesAndAddsTheTotalOnlyWhenThereIsOne) {
+  const struct {
+    long count;
+    unsigned long long bytes;
+    const char* expected;
+  } cases[] = {
+      {0, 0, ""},
+      {1, 1048576, "Select 1 file, total 1.00MB"},
+      {3, 3145728, "Select 3 files, total 3.00MB"},
+      {2, 0, "Select 2 files"},  // books have no size
+      {100000, 5ULL << 40, "Select 100000 files, total 5120.00GB"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ZLStringHelper::GetCheckedHint(c.count, c.bytes), c.expected)
+        << c.count;
+}
+
 TEST(MakeOneLine, ShowsLineBreaksAndControlCharactersInOneLine) {
   // U+21B5 return arrow, U+FFFD replacement character.
   const TextCase cases[] = {

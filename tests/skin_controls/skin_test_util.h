@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "screen_capture.h"
+
 namespace skintest {
 
 // A picture whose every pixel tells where it is, so that a piece cut from
@@ -20,10 +22,8 @@ wxBitmap PatternBitmap(int width, int height);
 wxColour PatternColour(int x, int y);
 wxBitmap SolidBitmap(int width, int height, const wxColour& colour);
 
-// What the screen shows now in the rectangle, in screen coordinates.
-wxImage CaptureScreen(const wxRect& area);
-// What the screen shows now over the window's whole area.
-wxImage CaptureWindow(wxWindow* window);
+using testsupport::CaptureScreen;
+using testsupport::CaptureWindow;
 
 wxColour PixelAt(const wxImage& image, int x, int y);
 bool Near(const wxColour& a, const wxColour& b, int tolerance);

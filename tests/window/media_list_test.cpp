@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <wx/dataview.h>
+#include <wx/splitter.h>
 #include <wx/srchctrl.h>
 #include <wx/treectrl.h>
 #include <wx/uiaction.h>
@@ -16,10 +17,13 @@
 #include "device_image_fixture.h"
 #include "export/tool_bar.h"
 #include "test_support.h"
+#include "screen_capture.h"
 #include "window/device_content_view.h"
+#include "window/filter_list_ctrl.h"
 #include "window/left_pane.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
+#include "window/status_bar.h"
 #include "window/transfer_frame.h"
 
 namespace {
@@ -186,6 +190,80 @@ class MediaListTest : public ::testing::Test {
 
   void Search(const char* text) {
     wxGetApp().tool_bar_->search_entry()->SetValue(text);
+    testsupport::RunLoopFor(20);
+  }
+
+  // Five songs of 1 MB whose genres differ in case and include an empty one.
+  std::string FilterDevice() {
+    DeviceImageBuilder image(images_ + "/filters");
+    image.Identifier(std::string(40, 'b'))
+        .Info(Dict({{"DeviceName", "Phone"}, {"Type", "iPhone9,1"}}));
+    auto song = [](const std::string& title, const std::string& genre,
+                   const std::string& artist, const std::string& album) {
+      return Dict({{"title", title}, {"genre", genre}, {"artist", artist},
+                   {"album", album}, {"path", "/m/" + title}},
+                  {{"size", 1048576}, {"time", 1000}});
+    };
+    image.List("Music", FlatList({song("S1", "Rock", "Ann", "A1"),
+                                  song("S2", "Pop", "Bob", "B1"),
+                                  song("S3", "Rock", "Bob", "B1"),
+                                  song("S4", "rock", "Cid", "C1"),
+                                  song("S5", "", "Ann", "A2")}));
+    image.List("Books",
+               ArrayOf({Group("catalog", "Novels", {Media("N1"), Media("N2")})}));
+    return image.Write();
+  }
+
+  std::vector<std::string> FilterRows(FilterListCtrl* filter) {
+    std::vector<std::string> rows;
+    for (unsigned int r = 0; r < filter->GetItemCount(); ++r)
+      rows.push_back(filter->GetTextValue(r).utf8_string());
+    return rows;
+  }
+
+  std::vector<unsigned int> Marked() {
+    std::vector<unsigned int> rows;
+    for (unsigned int r = 0; r < list_->GetItemCount(); ++r)
+      if (list_->GetToggleValue(r)) rows.push_back(r);
+    return rows;
+  }
+
+  std::string Hint() {
+    return wxGetApp().status_bar_->status_text()->GetLabel().utf8_string();
+  }
+
+  // The screen point at the centre of a row's cell in a list.
+  static wxPoint CellCentre(wxDataViewCtrl* list, const wxDataViewItem& item,
+                            unsigned int column) {
+    const wxRect cell = list->GetItemRect(item, list->GetColumn(column));
+    return list->GetMainWindow()->ClientToScreen(cell.GetPosition() + cell.GetSize() / 2);
+  }
+
+  void Click(const wxPoint& where, int modifiers = 0) {
+    wxUIActionSimulator sim;
+    sim.MouseMove(where);
+    testsupport::RunLoopFor(30);
+    if (modifiers & wxMOD_SHIFT) sim.KeyDown(WXK_SHIFT);
+    if (modifiers & wxMOD_CONTROL) sim.KeyDown(WXK_CONTROL);
+    sim.MouseClick();
+    if (modifiers & wxMOD_CONTROL) sim.KeyUp(WXK_CONTROL);
+    if (modifiers & wxMOD_SHIFT) sim.KeyUp(WXK_SHIFT);
+    testsupport::RunLoopFor(120);
+  }
+
+  void ClickRow(unsigned int row, unsigned int column, int modifiers = 0) {
+    Click(CellCentre(list_, list_->RowToItem(row), column), modifiers);
+  }
+
+  void ClickFilter(FilterListCtrl* filter, unsigned int row) {
+    filter->EnsureVisible(filter->RowToItem(row));
+    testsupport::RunLoopFor(30);
+    Click(CellCentre(filter, filter->RowToItem(row), 0));
+  }
+
+  void Command(int id) {
+    wxCommandEvent command(wxEVT_MENU, id);
+    wxGetApp().tool_bar_->ProcessWindowEvent(command);
     testsupport::RunLoopFor(20);
   }
 
@@ -441,6 +519,203 @@ TEST_F(MediaListTest, SearchNarrowsFromTheWholeSnapshotWithUnmarkedRows) {
   Choose(Entry(kCategoryCameraRoll));
   Search("n");
   EXPECT_EQ(Titles(), std::vector<std::string>{"P2"});
+}
+
+TEST_F(MediaListTest, FilterListsHoldEveryDistinctValueAndFilterFromTheSnapshot) {
+  testsupport::ConnectImages({FilterDevice()});
+  StartAndDetect();
+  DeviceContentView* content = wxGetApp().device_content_view_;
+  FilterListCtrl* genres = content->genre_filter_list();
+  FilterListCtrl* artists = content->artist_filter_list();
+  FilterListCtrl* albums = content->album_filter_list();
+  EXPECT_EQ(genres->GetId(), 301);
+  EXPECT_EQ(artists->GetId(), 302);
+  EXPECT_EQ(albums->GetId(), 303);
+  Choose(Entry(kCategoryMusic));
+  EXPECT_EQ(FilterRows(genres),
+            (std::vector<std::string>{"(All)", "Rock", "Pop", "rock", ""}));
+  EXPECT_EQ(FilterRows(artists), (std::vector<std::string>{"(All)", "Ann", "Bob", "Cid"}));
+  EXPECT_EQ(FilterRows(albums),
+            (std::vector<std::string>{"(All)", "A1", "B1", "C1", "A2"}));
+
+  const struct {
+    FilterListCtrl* filter;
+    unsigned int row;
+    std::vector<std::string> titles;
+  } kCases[] = {
+      {genres, 1, {"S1", "S3", "S4"}},          // Rock and rock
+      {genres, 4, {"S5"}},                      // the empty genre
+      {artists, 2, {"S2", "S3"}},               // whatever the genre chosen
+      {albums, 2, {"S2", "S3"}},
+      {genres, 0, {"S1", "S2", "S3", "S4", "S5"}},
+  };
+  for (const auto& k : kCases) {
+    SCOPED_TRACE(FilterRows(k.filter)[k.row] + " in " + std::to_string(k.filter->GetId()));
+    ClickFilter(k.filter, k.row);
+    EXPECT_EQ(k.filter->GetSelectedRow(), static_cast<int>(k.row));
+    EXPECT_EQ(Titles(), k.titles);
+  }
+
+  // "(All)" undoes a search, and rows come back unmarked.
+  Search("s2");
+  ASSERT_EQ(Titles(), std::vector<std::string>{"S2"});
+  list_->SetToggleValue(true, 0);
+  ClickFilter(artists, 0);
+  EXPECT_EQ(list_->GetItemCount(), 5u);
+  EXPECT_TRUE(Marked().empty());
+  EXPECT_EQ(Hint(), "");
+
+  // Refilling for another category runs neither the filter nor the marking
+  // handler, and empties the filters of a list without those fields.
+  ClickRow(1, PublicListCtrl::kTitleColumn);
+  ClickFilter(genres, 1);
+  testing::internal::CaptureStdout();
+  Choose(FirstChild(Entry(kCategoryBooks)));
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find("OnFilterSelectionChanged"), std::string::npos) << out;
+  EXPECT_EQ(out.find("OnPublicSelectionChanged"), std::string::npos) << out;
+  EXPECT_EQ(Titles(), (std::vector<std::string>{"N1", "N2"}));
+  EXPECT_EQ(FilterRows(genres), (std::vector<std::string>{"(All)", ""}));
+  EXPECT_EQ(genres->GetSelectedRow(), wxNOT_FOUND);
+}
+
+TEST_F(MediaListTest, SelectionMarksRowsUnlessTheClickIsOnTheCheckBox) {
+  testsupport::ConnectImages({FilterDevice()});
+  StartAndDetect();
+  Choose(Entry(kCategoryMusic));
+  list_->Update();
+  testsupport::RunLoopFor(50);
+
+  // The pointer over a check box, then over the title beside it.
+  wxUIActionSimulator sim;
+  sim.MouseMove(CellCentre(list_, list_->RowToItem(0), PublicListCtrl::kCheckColumn));
+  testsupport::RunLoopFor(50);
+  wxDataViewColumn* check = list_->GetColumn(0);
+  EXPECT_TRUE(DeviceContentView::ZLHitTest(list_, list_->RowToItem(0), check));
+  EXPECT_FALSE(DeviceContentView::ZLHitTest(list_, list_->RowToItem(1), check));
+  sim.MouseMove(CellCentre(list_, list_->RowToItem(0), PublicListCtrl::kCheckColumn) +
+                wxPoint(18, 0));
+  testsupport::RunLoopFor(50);
+  EXPECT_FALSE(DeviceContentView::ZLHitTest(list_, list_->RowToItem(0), check));
+
+  // A click on the box toggles it once, selection or not.
+  ClickRow(0, PublicListCtrl::kCheckColumn);
+  EXPECT_EQ(Marked(), std::vector<unsigned int>{0});
+  EXPECT_EQ(Hint(), "Select 1 file, total 1.00MB");
+  ClickRow(0, PublicListCtrl::kCheckColumn);
+  EXPECT_TRUE(Marked().empty());
+  EXPECT_EQ(Hint(), "");
+
+  // Selecting one row marks it; selecting never unmarks.
+  ClickRow(1, PublicListCtrl::kTitleColumn);
+  EXPECT_EQ(Marked(), std::vector<unsigned int>{1});
+  ClickRow(3, PublicListCtrl::kArtistColumn, wxMOD_SHIFT);
+  EXPECT_EQ(Marked(), (std::vector<unsigned int>{1, 2, 3}));
+  EXPECT_EQ(Hint(), "Select 3 files, total 3.00MB");
+  ClickRow(2, PublicListCtrl::kTitleColumn);
+  EXPECT_EQ(Marked(), (std::vector<unsigned int>{1, 2, 3}));
+  // The box of the selected row unmarks it.
+  ClickRow(2, PublicListCtrl::kCheckColumn);
+  EXPECT_EQ(Marked(), (std::vector<unsigned int>{1, 3}));
+  EXPECT_EQ(Hint(), "Select 2 files, total 2.00MB");
+}
+
+TEST_F(MediaListTest, CheckHeaderTogglesEveryRowAndEditCommandsTakeTheShownRows) {
+  testsupport::ConnectImages({FilterDevice()});
+  StartAndDetect();
+  DeviceContentView::public_header_clear_ = false;
+  Choose(Entry(kCategoryMusic));
+  list_->Update();
+  testsupport::RunLoopFor(50);
+  const wxPoint corner = list_->GetScreenPosition();
+  const wxRect box(list_->GetItemRect(list_->RowToItem(0), list_->GetColumn(0)));
+  const wxImage unmarked = testsupport::CaptureScreen(
+      wxRect(list_->GetMainWindow()->ClientToScreen(box.GetPosition()), box.GetSize()));
+
+  Click(corner + wxPoint(25, 8));  // the check column's header
+  EXPECT_EQ(Marked().size(), 5u);
+  EXPECT_EQ(Hint(), "Select 5 files, total 5.00MB");
+  // The boxes are drawn marked.
+  list_->Update();
+  testsupport::RunLoopFor(50);
+  const wxImage marked = testsupport::CaptureScreen(
+      wxRect(list_->GetMainWindow()->ClientToScreen(box.GetPosition()), box.GetSize()));
+  EXPECT_NE(std::string(reinterpret_cast<const char*>(unmarked.GetData()),
+                        unmarked.GetWidth() * unmarked.GetHeight() * 3),
+            std::string(reinterpret_cast<const char*>(marked.GetData()),
+                        marked.GetWidth() * marked.GetHeight() * 3));
+  Click(corner + wxPoint(25, 8));
+  EXPECT_TRUE(Marked().empty());
+  EXPECT_EQ(Hint(), "");
+  Click(corner + wxPoint(50 + 50 + 75, 8));  // "Title"
+  EXPECT_TRUE(Marked().empty());
+  // The flag outlives a refill: the next click marks again.
+  Choose(Entry(kCategoryMusic));
+  Click(corner + wxPoint(25, 8));
+  EXPECT_EQ(Marked().size(), 5u);
+
+  // Filtered to the three Rock songs, the commands touch those only; the
+  // list's own popup reaches the same commands.
+  ClickFilter(wxGetApp().device_content_view_->genre_filter_list(), 1);
+  ASSERT_EQ(Titles(), (std::vector<std::string>{"S1", "S3", "S4"}));
+  Command(kCheckAllId);
+  EXPECT_EQ(Marked(), (std::vector<unsigned int>{0, 1, 2}));
+  EXPECT_EQ(Hint(), "Select 3 files, total 3.00MB");
+  list_->SetToggleValue(false, 1);
+  EXPECT_EQ(Hint(), "Select 2 files, total 2.00MB");
+  Command(kInverseCheckedId);
+  EXPECT_EQ(Marked(), std::vector<unsigned int>{1});
+  EXPECT_EQ(Hint(), "Select 1 file, total 1.00MB");
+  wxCommandEvent clear(wxEVT_MENU, kClearCheckedId);
+  list_->ProcessWindowEvent(clear);
+  EXPECT_TRUE(Marked().empty());
+  EXPECT_EQ(Hint(), "");
+
+  // Books have no size: the hint counts them without a total.
+  Choose(Entry(kCategoryBooks));
+  Command(kCheckAllId);
+  EXPECT_EQ(Hint(), "Select 2 files");
+
+  // With the device information shown the commands do nothing.
+  Choose(tree_->GetRootItem());
+  EXPECT_EQ(Hint(), "");
+  Command(kClearCheckedId);
+  EXPECT_EQ(Marked().size(), 2u);
+}
+
+TEST_F(MediaListTest, ViewSwitchesHideAndShowTheFilters) {
+  testsupport::ConnectImages({FilterDevice()});
+  StartAndDetect();
+  TransferApp& app = wxGetApp();
+  wxSplitterWindow* splitter = app.public_view_splitter_;
+  auto press = [&](int id) {
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    app.tool_bar_->ProcessWindowEvent(click);
+    testsupport::RunLoopFor(50);
+  };
+  // Nothing happens while the device information is shown.
+  press(kListViewButtonId);
+  EXPECT_TRUE(splitter->IsSplit());
+
+  Choose(Entry(kCategoryMusic));
+  ASSERT_TRUE(splitter->IsSplit());
+  press(kListViewButtonId);
+  EXPECT_FALSE(splitter->IsSplit());
+  EXPECT_FALSE(app.filter_panel_->IsShown());
+  EXPECT_EQ(list_->GetSize().y, splitter->GetSize().y);
+  press(kListViewButtonId);
+  EXPECT_FALSE(splitter->IsSplit());
+
+  press(kFilterViewButtonId);
+  ASSERT_TRUE(splitter->IsSplit());
+  EXPECT_TRUE(app.filter_panel_->IsShown());
+  EXPECT_NEAR(splitter->GetSashPosition(), splitter->GetSize().y * 4 / 10, 2);
+  const int sash = splitter->GetSashPosition();
+  press(kFilterViewButtonId);
+  EXPECT_EQ(splitter->GetSashPosition(), sash);
+  // The filters still work once shown again.
+  ClickFilter(app.device_content_view_->artist_filter_list(), 1);
+  EXPECT_EQ(Titles(), (std::vector<std::string>{"S1", "S5"}));
 }
 
 }  // namespace
