@@ -102,9 +102,9 @@ PublicListViewCopyItemPtr MediaRow(plist_t media, int code, FillShape shape,
   }
   // Books carry neither a duration nor a size.
   if (shape != FillShape::kGroupedByCatalog) {
+    row->has_time_and_size = true;
     row->size = record::UInt(media, "size");
-    row->time_text = ZLStringHelper::GetTimeFromMilliseconds(record::UInt(media, "time"));
-    row->size_text = ZLStringHelper::GetCapacityFromBytes(row->size);
+    row->time_ms = record::UInt(media, "time");
   }
   return row;
 }
@@ -521,9 +521,18 @@ void LeftPane::FillFilterListView(FilterListCtrl* filter, PublicListCtrl* list,
   if (!filter || !list) return;
   // A hash set instead of searching the filter list once per row: a phone
   // holds thousands of artists and albums.
+  wxString PublicListViewCopyItem::*field = nullptr;
+  switch (column) {
+    case PublicListCtrl::kTitleColumn: field = &PublicListViewCopyItem::title; break;
+    case PublicListCtrl::kGenreColumn: field = &PublicListViewCopyItem::genre; break;
+    case PublicListCtrl::kArtistColumn: field = &PublicListViewCopyItem::artist; break;
+    case PublicListCtrl::kAlbumColumn: field = &PublicListViewCopyItem::album; break;
+    default: break;
+  }
   FilterValueCollector values;
   const unsigned int rows = list->GetItemCount();
-  for (unsigned int row = 0; row < rows; ++row) values.Add(list->GetTextValue(row, column));
+  for (unsigned int row = 0; row < rows; ++row)
+    values.Add(field ? list->GetRowItem(row).*field : list->GetTextValue(row, column));
   filter->AppendItems(values.values());
 }
 

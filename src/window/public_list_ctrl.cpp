@@ -2,6 +2,7 @@
 
 #include <wx/intl.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -26,20 +27,21 @@ const ColumnSpec kColumns[PublicListCtrl::kColumnCount] = {
     {wxTRANSLATE("Albums"), 150, wxALIGN_LEFT},
 };
 
-const wxString& TextOf(const PublicListViewCopyItem& item, unsigned int column) {
-  static const wxString kNone;
+wxString TextOf(const PublicListViewCopyItem& item, unsigned int column) {
   switch (column) {
     case PublicListCtrl::kTitleColumn: return item.title;
-    case PublicListCtrl::kTimeColumn: return item.time_text;
-    case PublicListCtrl::kSizeColumn: return item.size_text;
+    case PublicListCtrl::kTimeColumn: return item.TimeText();
+    case PublicListCtrl::kSizeColumn: return item.SizeText();
     case PublicListCtrl::kGenreColumn: return item.genre;
     case PublicListCtrl::kArtistColumn: return item.artist;
     case PublicListCtrl::kAlbumColumn: return item.album;
-    default: return kNone;
+    default: return wxString();
   }
 }
 
 }  // namespace
+
+const char PublicListCtrl::kWidestSizeText[] = "1023.99MB";
 
 class PublicListModel : public wxDataViewVirtualListModel {
  public:
@@ -112,9 +114,14 @@ PublicListCtrl::PublicListCtrl(wxWindow* parent, wxWindowID id)
     wxDataViewTextRenderer* renderer = new wxDataViewTextRenderer(
         "string", wxDATAVIEW_CELL_INERT,
         kColumns[column].align | wxALIGN_CENTER_VERTICAL);
-    AppendColumn(new wxDataViewColumn(wxString(), renderer, column,
-                                      kColumns[column].width, wxALIGN_CENTER,
-                                      flags));
+    // The size texts run to "1023.99MB": the column is as wide as that,
+    // whatever the font, so that no size shows cut off.
+    const int width =
+        column == kSizeColumn
+            ? std::max(kColumns[column].width, GetTextExtent(kWidestSizeText).x + 12)
+            : kColumns[column].width;
+    AppendColumn(new wxDataViewColumn(wxString(), renderer, column, width,
+                                      wxALIGN_CENTER, flags));
   }
   SetupString();
 }
@@ -189,10 +196,8 @@ wxDataViewItem PublicListCtrl::RowToItem(unsigned int row) const {
   return model_->GetItem(row);
 }
 
-const wxString& PublicListCtrl::GetTextValue(unsigned int row,
-                                             unsigned int column) const {
-  static const wxString kNone;
-  if (row >= model_->rows_.size()) return kNone;
+wxString PublicListCtrl::GetTextValue(unsigned int row, unsigned int column) const {
+  if (row >= model_->rows_.size()) return wxString();
   return TextOf(*model_->rows_[row].item, column);
 }
 
@@ -229,6 +234,10 @@ void PublicListCtrl::AppendSnapshotRows(const PublicListViewCopy& copy,
   model_->rows_.reserve(model_->rows_.size() + positions.size());
   for (size_t position : positions)
     if (position < copy.GetCount()) AppendItem(copy.Shared(position));
+}
+
+const PublicListViewCopyItem& PublicListCtrl::GetRowItem(unsigned int row) const {
+  return *model_->rows_[row].item;
 }
 
 PublicListViewCopyItemPtr PublicListCtrl::SnapshotItem(unsigned int row) const {

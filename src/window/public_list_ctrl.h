@@ -28,6 +28,9 @@ class PublicListCtrl : public wxDataViewCtrl {
     kColumnCount
   };
 
+  // The widest text the size column shows.
+  static const char kWidestSizeText[];
+
   PublicListCtrl(wxWindow* parent, wxWindowID id);
   ~PublicListCtrl() override;
 
@@ -35,10 +38,12 @@ class PublicListCtrl : public wxDataViewCtrl {
   bool GetToggleValue(unsigned int row) const;
   void SetToggleValue(bool value, unsigned int row);
   // Columns 2 to 7; empty for the others and for rows out of range.
-  const wxString& GetTextValue(unsigned int row, unsigned int column) const;
+  wxString GetTextValue(unsigned int row, unsigned int column) const;
   wxBitmap GetIcon(unsigned int row) const;
   // The row's data; the row must exist.
   const PublicListViewData& GetRowData(unsigned int row) const;
+  // The item the row shows; the row must exist.
+  const PublicListViewCopyItem& GetRowItem(unsigned int row) const;
 
   // Appends a row showing the item, marked as the item is.
   void AppendItem(PublicListViewCopyItemPtr item);

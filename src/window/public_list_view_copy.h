@@ -5,7 +5,9 @@
 #include <wx/string.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -16,23 +18,33 @@
 // held once.
 struct PublicListViewCopyItem : PublicListViewData {
   bool checked = false;
+  // Books have neither: their time and size show empty.
+  bool has_time_and_size = false;
+  uint64_t time_ms = 0;
   wxBitmap icon;
   wxString title;
-  wxString time_text;
-  wxString size_text;
   wxString genre;
   wxString artist;
   wxString album;
 
-  // Lower-cased title, genre, artist and album, made once for the snapshot
-  // so that a keystroke does not lower-case every row again.
+  // The shown duration and size, made when a row is drawn: a large list
+  // keeps two numbers instead of two texts per row.
+  wxString TimeText() const;
+  wxString SizeText() const;
+
+  // Lower-cased title, genre, artist and album in UTF-8, joined by NUL
+  // bytes, made once for the snapshot so that a keystroke neither
+  // lower-cases every row again nor holds four more wide strings per row.
+  // A device text never holds a NUL, so no match runs across two fields.
   void PrepareSearchKeys();
   bool search_keys_ready = false;
-  wxString title_lower;
-  wxString genre_lower;
-  wxString artist_lower;
-  wxString album_lower;
+  std::string search_key;
+  // One of the four lowered fields (0 title, 1 genre, 2 artist, 3 album).
+  std::string LoweredField(int index) const;
 };
+
+// The text lower-cased and in UTF-8, as the search keys hold it.
+std::string LowerUtf8(const wxString& text);
 
 typedef std::shared_ptr<PublicListViewCopyItem> PublicListViewCopyItemPtr;
 
@@ -53,10 +65,10 @@ class PublicListViewCopy {
   std::vector<PublicListViewCopyItemPtr> items_;
 };
 
-// Whether the lower-cased text occurs in the item's title, genre, artist or
-// album; time, size, path and group are not searched. Needs the item's
-// search keys.
-bool MatchesSearch(const PublicListViewCopyItem& item, const wxString& lowered);
+// Whether the text, lower-cased as LowerUtf8 makes it, occurs in the item's
+// title, genre, artist or album; time, size, path and group are not
+// searched. Needs the item's search keys.
+bool MatchesSearch(const PublicListViewCopyItem& item, const std::string& lowered);
 
 // Positions of the snapshot items that the search text (any case) finds,
 // in snapshot order; an empty text finds every item.

@@ -10,12 +10,13 @@ namespace {
 PublicListViewCopyItem* Item(const char* title, const char* genre,
                              const char* artist, const char* album) {
   PublicListViewCopyItem* item = new PublicListViewCopyItem;
-  item->title = title;
-  item->genre = genre;
-  item->artist = artist;
-  item->album = album;
-  item->time_text = "0:3:25";
-  item->size_text = "4.20MB";
+  item->title = wxString::FromUTF8(title);
+  item->genre = wxString::FromUTF8(genre);
+  item->artist = wxString::FromUTF8(artist);
+  item->album = wxString::FromUTF8(album);
+  item->has_time_and_size = true;
+  item->time_ms = 205000;          // "0:3:25"
+  item->size = 4404019;            // "4.20MB"
   item->path = "/Media/Zed.mp3";
   item->group_name = "Quartz";
   return item;
@@ -57,16 +58,42 @@ TEST(SearchMatchTest, CaseInsensitiveSubstringOfTitleGenreArtistAlbumOnly) {
   }
 }
 
+TEST(SearchMatchTest, AnyScriptFoldsCaseAndNoMatchRunsAcrossTwoFields) {
+  PublicListViewCopy copy;
+  copy.Append(Item("\xc3\x84rger", "\xc3\x89t\xc3\xa9", "\xe5\xae\x87\xe5\xa4\x9a\xe7\x94\xb0",
+                   "\xf0\x9f\x8e\xb5 Live"));
+  copy.Append(Item("Day", "Pop", "Ann", "Best"));
+  const struct {
+    const char* text;
+    std::vector<size_t> found;
+  } kCases[] = {
+      {"\xc3\xa4RGER", {0}},                   // "äRGER" finds "Ärger"
+      {"\xc3\xa9T\xc3\x89", {0}},            // "éTÉ" finds "Été"
+      {"\xe5\xa4\x9a", {0}},                  // a CJK character
+      {"\xf0\x9f\x8e\xb5 live", {0}},        // beyond the basic plane
+      {"daypop", {}},                        // title end and genre start
+      {"pop", {1}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(SearchPublicListViewCopy(copy, wxString::FromUTF8(c.text)), c.found);
+  }
+  EXPECT_EQ(FilterPublicListViewCopy(copy, FilterField::kGenre,
+                                     wxString::FromUTF8("\xc3\xa9t\xc3\xa9")),
+            std::vector<size_t>{0});
+  EXPECT_TRUE(SearchPublicListViewCopy(copy, wxString("y\0p", 3)).empty());
+}
+
 TEST(SearchMatchTest, KeysAreMadeWhenTheItemJoinsTheSnapshot) {
   PublicListViewCopyItem* item = Item("MiXeD", "GeNrE", "ArTiSt", "AlBuM");
   EXPECT_FALSE(item->search_keys_ready);
   PublicListViewCopy copy;
   copy.Append(item);
   EXPECT_TRUE(item->search_keys_ready);
-  EXPECT_EQ(item->title_lower, "mixed");
-  EXPECT_EQ(item->genre_lower, "genre");
-  EXPECT_EQ(item->artist_lower, "artist");
-  EXPECT_EQ(item->album_lower, "album");
+  EXPECT_EQ(item->LoweredField(0), "mixed");
+  EXPECT_EQ(item->LoweredField(1), "genre");
+  EXPECT_EQ(item->LoweredField(2), "artist");
+  EXPECT_EQ(item->LoweredField(3), "album");
   // The shown texts keep their case.
   EXPECT_EQ(copy.Item(0).title, "MiXeD");
   EXPECT_TRUE(MatchesSearch(copy.Item(0), "xed"));

@@ -1,0 +1,99 @@
+// Not a test: saves screenshots of the content views on the demo device for
+// a person to look at, in English and in German.
+//   PORTIVA_SHOTS=/tmp/shots window_tests --gtest_also_run_disabled_tests \
+//     --gtest_filter='*Screenshots*'
+#include <gtest/gtest.h>
+#include <wx/srchctrl.h>
+#include <wx/treectrl.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/category_table.h"
+#include "app/transfer_app.h"
+#include "catalog_in_memory.h"
+#include "common/domain_face.h"
+#include "export/tool_bar.h"
+#include "screen_capture.h"
+#include "test_support.h"
+#include "window/device_content_view.h"
+#include "window/filter_list_ctrl.h"
+#include "window/left_pane.h"
+#include "window/public_list_ctrl.h"
+#include "window/transfer_frame.h"
+
+namespace {
+
+void IgnoreWarning(const wxString&) {}
+
+void Shoot(wxWindow* frame, const std::string& name) {
+  frame->Refresh();
+  frame->Update();
+  testsupport::RunLoopFor(300);
+  const char* dir = getenv("PORTIVA_SHOTS");
+  testsupport::CaptureWindow(frame).SaveFile(
+      wxString::FromUTF8(std::string(dir) + "/" + name + ".png"), wxBITMAP_TYPE_PNG);
+}
+
+void ShootLanguage(const std::string& language) {
+  TransferApp& app = wxGetApp();
+  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
+                                           wxPoint(0, 0), wxSize(1100, 720));
+  app.frame_ = frame;
+  frame->Show(true);
+  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
+    return frame->detection_started() && !app.left_pane_->detecting();
+  }, 20000));
+  LeftPane* pane = app.left_pane_;
+  wxTreeCtrl* tree = pane->navigation_tree();
+  Shoot(frame, language + "-1-tree");
+  tree->SelectItem(pane->category_item(0));
+  testsupport::RunLoopFor(200);
+  Shoot(frame, language + "-2-music-filters");
+  app.tool_bar_->search_entry()->SetValue("a");
+  testsupport::RunLoopFor(200);
+  Shoot(frame, language + "-3-search");
+  app.tool_bar_->search_entry()->SetValue("");
+  FilterListCtrl* genres = app.device_content_view_->genre_filter_list();
+  genres->SelectRow(1);
+  wxDataViewEvent chosen(wxEVT_DATAVIEW_SELECTION_CHANGED, genres, genres->RowToItem(1));
+  genres->ProcessWindowEvent(chosen);
+  app.public_list_->SetToggleValue(true, 0);
+  app.public_list_->SetToggleValue(true, 1);
+  testsupport::RunLoopFor(200);
+  Shoot(frame, language + "-4-filtered-checked");
+  wxCommandEvent list_view(wxEVT_BUTTON, kListViewButtonId);
+  app.tool_bar_->ProcessWindowEvent(list_view);
+  testsupport::RunLoopFor(200);
+  Shoot(frame, language + "-5-list-view");
+  frame->Destroy();
+  testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
+}
+
+TEST(ContentScreenshots, DISABLED_Screenshots) {
+  ASSERT_NE(getenv("PORTIVA_SHOTS"), nullptr);
+  LeftPane::show_warning_ = IgnoreWarning;
+  DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) + "/Themes/face.xml");
+  setenv("PORTIVA_DEVICE_IMAGES", (testsupport::BuildRoot() + "/demo-device").c_str(), 1);
+  ShootLanguage("en");
+
+  std::unique_ptr<wxTranslations> german(new wxTranslations);
+  german->SetLoader(new testsupport::CatalogInMemory(testsupport::MessageCatalog({
+      {"Music", "Musik"}, {"Movies", "Filme"}, {"TV Shows", "TV-Sendungen"},
+      {"Podcasts", "Podcasts"}, {"Audiobooks", "H\xc3\xb6rb\xc3\xbc" "cher"},
+      {"Books", "B\xc3\xbc" "cher"}, {"Ringtones", "Klingelt\xc3\xb6ne"},
+      {"Playlists", "Wiedergabelisten"}, {"Voice Memos", "Sprachmemos"},
+      {"Camera Roll", "Aufnahmen"}, {"Photos", "Fotos"},
+      {"Type", "Typ"}, {"Title", "Titel"}, {"Time", "Dauer"}, {"Size", "Gr\xc3\xb6\xc3\x9f" "e"},
+      {"Genres", "Genres"}, {"Artists", "Interpreten"}, {"Albums", "Alben"},
+      {"Search", "Suchen"}, {"Export", "Exportieren"}, {"Refresh", "Aktualisieren"},
+      {", total %s", ", insgesamt %s"}})));
+  german->SetLanguage("de");
+  ASSERT_TRUE(german->AddCatalog("language"));
+  wxTranslations::Set(german.release());
+  ShootLanguage("de");
+  wxTranslations::Set(nullptr);
+}
+
+}  // namespace
