@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "window/base/gtk/zl_renderer_size.h"
+
 namespace {
 
 const char kCheckHeader[] = "\xe2\x88\x9a";  // the square-root sign
@@ -171,21 +173,21 @@ void PublicListCtrl::SetAllToggleValues(bool value) {
     checked_count_ = static_cast<unsigned int>(model_->rows_.size());
     for (const PublicListModel::Row& r : model_->rows_) checked_size_ += r.item->size;
   }
-  Refresh(false);
+  ZLRedrawRows(this);
 }
 
 void PublicListCtrl::InverseAllToggleValues() {
   const unsigned int rows = GetItemCount();
   for (unsigned int row = 0; row < rows; ++row)
     StoreMark(row, !model_->rows_[row].checked);
-  Refresh(false);
+  ZLRedrawRows(this);
 }
 
 void PublicListCtrl::SetToggleValues(const std::vector<unsigned int>& rows,
                                      bool value) {
   for (unsigned int row : rows)
     if (row < model_->rows_.size()) StoreMark(row, value);
-  Refresh(false);
+  ZLRedrawRows(this);
 }
 
 unsigned int PublicListCtrl::ItemToRow(const wxDataViewItem& item) const {

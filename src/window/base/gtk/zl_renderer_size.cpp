@@ -12,3 +12,7 @@ wxSize ZLRendererSize(wxDataViewCtrl* list, wxDataViewRenderer* renderer) {
   gtk_cell_renderer_get_preferred_size(cell, list->GtkGetTreeView(), nullptr, &natural);
   return wxSize(natural.width, natural.height);
 }
+
+void ZLRedrawRows(wxDataViewCtrl* list) {
+  if (list && list->GtkGetTreeView()) gtk_widget_queue_draw(list->GtkGetTreeView());
+}

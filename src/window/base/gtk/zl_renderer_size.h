@@ -7,4 +7,8 @@
 // the toolkit's for a native one (a check box with its padding).
 wxSize ZLRendererSize(wxDataViewCtrl* list, wxDataViewRenderer* renderer);
 
+// Redraws the list's rows from its model. Refreshing the control itself
+// leaves the toolkit's rows as they were drawn.
+void ZLRedrawRows(wxDataViewCtrl* list);
+
 #endif
