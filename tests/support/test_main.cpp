@@ -10,6 +10,7 @@
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/thread.h>
 
 #include <unistd.h>
 
@@ -22,6 +23,16 @@
 
 // Last: its macros clash with names in the headers above.
 #include <X11/Xlib.h>
+
+namespace {
+
+class WarmUpThread : public wxThread {
+ public:
+  WarmUpThread() : wxThread(wxTHREAD_JOINABLE) {}
+  ExitCode Entry() override { return nullptr; }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Kept whole for a fresh start below: InitGoogleTest takes its flags out.
@@ -78,6 +89,16 @@ int main(int argc, char** argv) {
   wxInitAllImageHandlers();
   // As start-up does, so that theme pictures load from the archive.
   wxFileSystem::AddHandler(new wxArchiveFSHandler);
+  // Every new toolkit thread asks at its start whether it may log, which
+  // makes the toolkit build a lock of its own the first time. Built by one
+  // worker, the next worker's use of it looks to ThreadSanitizer like a
+  // race, since the toolkit's once-only guard is not instrumented; a thread
+  // started and joined here builds it before any test's worker exists.
+  {
+    WarmUpThread warm_up;
+    if (warm_up.Create() == wxTHREAD_NO_ERROR && warm_up.Run() == wxTHREAD_NO_ERROR)
+      warm_up.Wait();
+  }
   int result;
   {
     wxGUIEventLoop loop;
