@@ -22,6 +22,7 @@
 #include "window/base/zl_button.h"
 #include "window/base/zl_menu_bar.h"
 #include "window/device_content_view.h"
+#include "window/picture_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
 #include "window/status_bar.h"
@@ -356,21 +357,47 @@ void ToolBar::ApplyCheckCommand(CheckCommand command) {
   }
 }
 
+namespace {
+
+// The marked rows' count and total size: running totals of the list.
+void CountChecked(CheckListCtrl* list, int32_t& count, uint64_t& size) {
+  count = list ? static_cast<int32_t>(list->GetCheckedCount()) : 0;
+  size = list ? list->GetCheckedSize() : 0;
+}
+
+}  // namespace
+
 void ToolBar::GetPublicCheckedItemCountAndSize(PublicListCtrl* list, int32_t& count,
                                                uint64_t& size) {
-  count = 0;
-  size = 0;
-  if (!list) return;
-  count = static_cast<int32_t>(list->GetCheckedCount());
-  size = list->GetCheckedSize();
+  CountChecked(list, count, size);
 }
+
+namespace {
+
+void ShowCheckedHint(int32_t count, uint64_t size) {
+  if (StatusBar* status_bar = wxGetApp().status_bar_)
+    status_bar->SetStatusText(ZLStringHelper::GetCheckedHint(count, size));
+}
+
+}  // namespace
 
 void ToolBar::ZLSetStatusHintWhenPublicCheck(PublicListCtrl* list) {
   int32_t count = 0;
   uint64_t size = 0;
   GetPublicCheckedItemCountAndSize(list, count, size);
-  if (StatusBar* status_bar = wxGetApp().status_bar_)
-    status_bar->SetStatusText(ZLStringHelper::GetCheckedHint(count, size));
+  ShowCheckedHint(count, size);
+}
+
+void ToolBar::GetPictureCheckedItemCountAndSize(PictureListCtrl* list, int32_t& count,
+                                                uint64_t& size) {
+  CountChecked(list, count, size);
+}
+
+void ToolBar::ZLSetStatusHintWhenPictureCheck(PictureListCtrl* list) {
+  int32_t count = 0;
+  uint64_t size = 0;
+  GetPictureCheckedItemCountAndSize(list, count, size);
+  ShowCheckedHint(count, size);
 }
 
 void ToolBar::OnFilterViewButtonClicked(wxCommandEvent&) {

@@ -15,6 +15,7 @@ class wxSearchCtrl;
 class DhWordButton;
 class ZLButton;
 class ZLMenuBar;
+class PictureListCtrl;
 class PublicListCtrl;
 class PublicListViewCopy;
 
@@ -61,6 +62,11 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
                                                uint64_t& size);
   // Recomputes the status hint from the media list's marks.
   static void ZLSetStatusHintWhenPublicCheck(PublicListCtrl* list);
+  // Count and total size of a picture list's marked rows.
+  static void GetPictureCheckedItemCountAndSize(PictureListCtrl* list, int32_t& count,
+                                                uint64_t& size);
+  // Recomputes the status hint from a picture list's marks.
+  static void ZLSetStatusHintWhenPictureCheck(PictureListCtrl* list);
 
   void OnSearchEntrySearch(wxCommandEvent& event);
   void OnSearchEntryCancel(wxCommandEvent& event);

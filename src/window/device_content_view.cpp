@@ -13,7 +13,9 @@
 #include "app/transfer_app.h"
 #include "export/tool_bar.h"
 #include "window/base/gtk/zl_renderer_size.h"
+#include "common/image_util.h"
 #include "window/filter_list_ctrl.h"
+#include "window/picture_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 
 namespace {
@@ -38,10 +40,49 @@ const FilterSpec* FindFilter(int id) {
   return nullptr;
 }
 
-// The status hint follows the media list's marks once the tool bar exists.
-void RefreshPublicHint(PublicListCtrl* list) {
-  if (ToolBar* tool_bar = wxGetApp().tool_bar_)
-    tool_bar->ZLSetStatusHintWhenPublicCheck(list);
+// The status hint follows a list's marks once the tool bar exists.
+void RefreshHint(CheckListCtrl* list) {
+  if (!wxGetApp().tool_bar_) return;
+  if (PublicListCtrl* media = dynamic_cast<PublicListCtrl*>(list))
+    ToolBar::ZLSetStatusHintWhenPublicCheck(media);
+  else if (PictureListCtrl* pictures = dynamic_cast<PictureListCtrl*>(list))
+    ToolBar::ZLSetStatusHintWhenPictureCheck(pictures);
+}
+
+// The Edit menu popped up over a list sends its commands to the list; the
+// tool bar carries them out, as from the menu bar.
+void ForwardEditCommands(wxWindow* list) {
+  list->Bind(wxEVT_MENU, [](wxCommandEvent& event) {
+    ToolBar* tool_bar = wxGetApp().tool_bar_;
+    if (!tool_bar || !tool_bar->GetEventHandler()->ProcessEvent(event)) event.Skip();
+  }, kExportCheckedId, kClearCheckedId);
+}
+
+// Selecting rows marks them. One selected row is marked unless the pointer
+// is on its check box, whose click toggles the mark by itself; several are
+// all marked. Selection never unmarks.
+void MarkSelectedRows(CheckListCtrl* list) {
+  wxDataViewItemArray selected;
+  list->GetSelections(selected);
+  if (selected.size() == 1) {
+    if (!DeviceContentView::ZLHitTest(list, selected[0], list->GetColumn(0)))
+      list->SetToggleValue(true, list->ItemToRow(selected[0]));
+    return;
+  }
+  if (selected.empty()) return;
+  std::vector<unsigned int> rows;
+  rows.reserve(selected.size());
+  for (const wxDataViewItem& item : selected) rows.push_back(list->ItemToRow(item));
+  list->SetToggleValues(rows, true);
+  RefreshHint(list);
+}
+
+// The header's check column toggles every row: the flag remembers whether
+// the next click marks or clears.
+void ToggleAllFromHeader(wxDataViewEvent& event, CheckListCtrl* list, bool* clear) {
+  if (!list || event.GetColumn() != 0) return;
+  *clear = !*clear;
+  DeviceContentView::ZLCheckAll(list, 0, *clear);
 }
 
 }  // namespace
@@ -50,6 +91,16 @@ wxBEGIN_EVENT_TABLE(DeviceContentView, ThemePanel)
   EVT_DATAVIEW_ITEM_VALUE_CHANGED(kPublicListId, DeviceContentView::OnPublicValueChanged)
   EVT_DATAVIEW_COLUMN_HEADER_CLICK(kPublicListId,
                                    DeviceContentView::OnPublicColumnHeaderClicked)
+  EVT_DATAVIEW_ITEM_VALUE_CHANGED(kCameraRollListViewId,
+                                  DeviceContentView::OnPictureValueChanged)
+  EVT_DATAVIEW_ITEM_VALUE_CHANGED(kPhotoListViewId, DeviceContentView::OnPictureValueChanged)
+  EVT_DATAVIEW_COLUMN_HEADER_CLICK(kCameraRollListViewId,
+                                   DeviceContentView::OnPictureColumnHeaderClicked)
+  EVT_DATAVIEW_COLUMN_HEADER_CLICK(kPhotoListViewId,
+                                   DeviceContentView::OnPictureColumnHeaderClicked)
+  EVT_DATAVIEW_SELECTION_CHANGED(kCameraRollListViewId,
+                                 DeviceContentView::OnPictureSelectionChanged)
+  EVT_DATAVIEW_SELECTION_CHANGED(kPhotoListViewId, DeviceContentView::OnPictureSelectionChanged)
 wxEND_EVENT_TABLE()
 
 DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
@@ -63,15 +114,17 @@ DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
   public_view_splitter_ = CreateMediaListView();
   app.public_view_splitter_ = public_view_splitter_;
   // The picture views are filled by the thumbnail loaders.
-  camera_roll_icon_view_ = new wxListView(this, wxID_ANY, wxDefaultPosition,
+  camera_roll_icon_view_ = new wxListView(this, kCameraRollIconViewId, wxDefaultPosition,
                                           wxDefaultSize, wxLC_ICON);
   app.camera_roll_icon_view_ = camera_roll_icon_view_;
-  camera_roll_list_view_ = new wxDataViewListCtrl(this, wxID_ANY);
+  camera_roll_list_view_ = CreatePictureListView(kCameraRollListViewId,
+                                                 "image/client/navigation/camera_roll.png");
   app.camera_roll_list_view_ = camera_roll_list_view_;
-  photo_icon_view_ = new wxListView(this, wxID_ANY, wxDefaultPosition,
+  photo_icon_view_ = new wxListView(this, kPhotoIconViewId, wxDefaultPosition,
                                     wxDefaultSize, wxLC_ICON);
   app.photo_icon_view_ = photo_icon_view_;
-  photo_list_view_ = new wxDataViewListCtrl(this, wxID_ANY);
+  photo_list_view_ = CreatePictureListView(kPhotoListViewId,
+                                           "image/client/navigation/photo.png");
   app.photo_list_view_ = photo_list_view_;
 
   wxWindow* views[kSubViewCount] = {public_view_splitter_, camera_roll_icon_view_,
@@ -111,17 +164,21 @@ wxSplitterWindow* DeviceContentView::CreateMediaListView() {
   app.public_list_ = public_list_;
   public_list_->Bind(wxEVT_DATAVIEW_ITEM_CONTEXT_MENU,
                      &DeviceContentView::OnPublicItemContextMenu, this);
-  // The Edit menu popped up over the list sends its commands to the list;
-  // the tool bar carries them out, as from the menu bar.
-  public_list_->Bind(wxEVT_MENU, [](wxCommandEvent& event) {
-    ToolBar* tool_bar = wxGetApp().tool_bar_;
-    if (!tool_bar || !tool_bar->GetEventHandler()->ProcessEvent(event)) event.Skip();
-  }, kExportCheckedId, kClearCheckedId);
+  ForwardEditCommands(public_list_);
 
   splitter->SplitHorizontally(filter_panel_, public_list_);
   splitter->SetSashGravity(kSashFraction);
   splitter->SetMinimumPaneSize(1);
   return splitter;
+}
+
+PictureListCtrl* DeviceContentView::CreatePictureListView(int id, const char* icon) {
+  PictureListCtrl* list = new PictureListCtrl(
+      this, id, ImageUtil::GetBitmapResource(icon, wxBITMAP_TYPE_PNG));
+  list->Bind(wxEVT_DATAVIEW_ITEM_CONTEXT_MENU,
+             &DeviceContentView::OnPictureItemContextMenu, this);
+  ForwardEditCommands(list);
+  return list;
 }
 
 void DeviceContentView::SetupString() {
@@ -131,12 +188,8 @@ void DeviceContentView::SetupString() {
     if (wxDataViewColumn* column = filters[i]->GetColumn(0))
       column->SetTitle(wxGetTranslation(kFilters[i].header));
   public_list_->SetupString();
-  const char* const picture_headers[] = {wxTRANSLATE("Type"), wxTRANSLATE("Title"),
-                                         wxTRANSLATE("Time"), wxTRANSLATE("Size")};
-  for (wxDataViewListCtrl* list : {camera_roll_list_view_, photo_list_view_})
-    for (unsigned int i = 0; i < 4; ++i)
-      if (wxDataViewColumn* column = list->GetColumn(i + 1))
-        column->SetTitle(wxGetTranslation(picture_headers[i]));
+  camera_roll_list_view_->SetupString();
+  photo_list_view_->SetupString();
 }
 
 void DeviceContentView::ChangeLanguage() {
@@ -178,7 +231,7 @@ void DeviceContentView::OnFilterSelectionChanged(wxDataViewEvent& event) {
                                     text, filter->GetId());
     }
     // The rebuilt rows are unmarked: the hint must not count the old marks.
-    RefreshPublicHint(public_list_);
+    RefreshHint(public_list_);
   }
   Trace("Leave DeviceContentView::OnFilterSelectionChanged");
 }
@@ -195,63 +248,49 @@ void DeviceContentView::FillPublicListViewAfterFilter(PublicListCtrl* list,
 void DeviceContentView::OnPublicSelectionChanged(wxDataViewEvent& event) {
   Trace("Entry DeviceContentView::OnPublicSelectionChanged()");
   event.Skip();
-  wxDataViewItemArray selected;
-  public_list_->GetSelections(selected);
-  if (selected.size() == 1) {
-    // A click on the check box toggles the mark by itself.
-    if (!ZLHitTest(public_list_, selected[0], public_list_->GetColumn(0)))
-      public_list_->SetToggleValue(true, public_list_->ItemToRow(selected[0]));
-    return;
-  }
-  if (selected.empty()) return;
-  std::vector<unsigned int> rows;
-  rows.reserve(selected.size());
-  for (const wxDataViewItem& item : selected) rows.push_back(public_list_->ItemToRow(item));
-  public_list_->SetToggleValues(rows, true);
-  RefreshPublicHint(public_list_);
+  MarkSelectedRows(public_list_);
+}
+
+void DeviceContentView::OnPictureSelectionChanged(wxDataViewEvent& event) {
+  event.Skip();
+  MarkSelectedRows(dynamic_cast<PictureListCtrl*>(event.GetEventObject()));
 }
 
 void DeviceContentView::OnPublicValueChanged(wxDataViewEvent& event) {
   event.Skip();
-  if (event.GetColumn() == PublicListCtrl::kCheckColumn) RefreshPublicHint(public_list_);
+  if (event.GetColumn() == 0) RefreshHint(public_list_);
+}
+
+void DeviceContentView::OnPictureValueChanged(wxDataViewEvent& event) {
+  event.Skip();
+  if (event.GetColumn() == 0)
+    RefreshHint(dynamic_cast<PictureListCtrl*>(event.GetEventObject()));
 }
 
 bool DeviceContentView::public_header_clear_ = false;
 bool DeviceContentView::picture_header_clear_ = false;
 
 void DeviceContentView::OnPublicColumnHeaderClicked(wxDataViewEvent& event) {
-  if (event.GetColumn() != PublicListCtrl::kCheckColumn) return;
-  public_header_clear_ = !public_header_clear_;
-  ZLCheckAll(public_list_, 0, public_header_clear_);
+  ToggleAllFromHeader(event, public_list_, &public_header_clear_);
+}
+
+void DeviceContentView::OnPictureColumnHeaderClicked(wxDataViewEvent& event) {
+  ToggleAllFromHeader(event, dynamic_cast<PictureListCtrl*>(event.GetEventObject()),
+                      &picture_header_clear_);
 }
 
 void DeviceContentView::ZLCheckAll(wxDataViewCtrl* list, int column, bool value) {
-  if (!list) return;
-  if (PublicListCtrl* media = dynamic_cast<PublicListCtrl*>(list)) {
-    if (column != PublicListCtrl::kCheckColumn) return;
-    media->SetAllToggleValues(value);
-    RefreshPublicHint(media);
-    return;
-  }
-  if (wxDataViewListCtrl* rows = dynamic_cast<wxDataViewListCtrl*>(list)) {
-    const int count = rows->GetItemCount();
-    for (int row = 0; row < count; ++row) rows->SetToggleValue(value, row, column);
-  }
+  CheckListCtrl* rows = dynamic_cast<CheckListCtrl*>(list);
+  if (!rows || column != 0) return;
+  rows->SetAllToggleValues(value);
+  RefreshHint(rows);
 }
 
 void DeviceContentView::ZLInverseChecked(wxDataViewCtrl* list, int column) {
-  if (!list) return;
-  if (PublicListCtrl* media = dynamic_cast<PublicListCtrl*>(list)) {
-    if (column != PublicListCtrl::kCheckColumn) return;
-    media->InverseAllToggleValues();
-    RefreshPublicHint(media);
-    return;
-  }
-  if (wxDataViewListCtrl* rows = dynamic_cast<wxDataViewListCtrl*>(list)) {
-    const int count = rows->GetItemCount();
-    for (int row = 0; row < count; ++row)
-      rows->SetToggleValue(!rows->GetToggleValue(row, column), row, column);
-  }
+  CheckListCtrl* rows = dynamic_cast<CheckListCtrl*>(list);
+  if (!rows || column != 0) return;
+  rows->InverseAllToggleValues();
+  RefreshHint(rows);
 }
 
 bool DeviceContentView::ZLHitTest(wxDataViewCtrl* list, const wxDataViewItem& item,
@@ -263,6 +302,12 @@ bool DeviceContentView::ZLHitTest(wxDataViewCtrl* list, const wxDataViewItem& it
   const wxRect check(cell.x + (cell.width - box.x) / 2,
                      cell.y + (cell.height - box.y) / 2, box.x, box.y);
   return check.Contains(mouse);
+}
+
+void DeviceContentView::OnPictureItemContextMenu(wxDataViewEvent& event) {
+  wxMenu* edit_menu = wxGetApp().edit_menu_;
+  wxWindow* list = dynamic_cast<wxWindow*>(event.GetEventObject());
+  if (edit_menu && list) list->PopupMenu(edit_menu, event.GetPosition());
 }
 
 void DeviceContentView::OnPublicItemContextMenu(wxDataViewEvent& event) {

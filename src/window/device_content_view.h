@@ -10,6 +10,7 @@ class wxBitmap;
 class wxListView;
 class wxSplitterWindow;
 class FilterListCtrl;
+class PictureListCtrl;
 class PublicListCtrl;
 
 // The content view's sub-views.
@@ -27,6 +28,10 @@ enum ContentViewId {
   kArtistFilterListId = 302,
   kAlbumFilterListId = 303,
   kPublicListId = 304,
+  kCameraRollIconViewId = 305,
+  kCameraRollListViewId = 306,
+  kPhotoIconViewId = 307,
+  kPhotoListViewId = 308,
 };
 
 // The content view of the right pane. It shows one of its five sub-views.
@@ -51,6 +56,10 @@ class DeviceContentView : public ThemePanel {
   void OnPublicItemContextMenu(wxDataViewEvent& event);
   void OnPublicValueChanged(wxDataViewEvent& event);
   void OnPublicColumnHeaderClicked(wxDataViewEvent& event);
+  void OnPictureSelectionChanged(wxDataViewEvent& event);
+  void OnPictureValueChanged(wxDataViewEvent& event);
+  void OnPictureColumnHeaderClicked(wxDataViewEvent& event);
+  void OnPictureItemContextMenu(wxDataViewEvent& event);
 
   // Appends the snapshot items whose field (by the filter list's id 301,
   // 302 or 303) equals the chosen text in any case; "(All)" appends all.
@@ -73,9 +82,9 @@ class DeviceContentView : public ThemePanel {
   FilterListCtrl* artist_filter_list() const { return artist_filter_list_; }
   FilterListCtrl* album_filter_list() const { return album_filter_list_; }
   wxListView* camera_roll_icon_view() const { return camera_roll_icon_view_; }
-  wxDataViewListCtrl* camera_roll_list_view() const { return camera_roll_list_view_; }
+  PictureListCtrl* camera_roll_list_view() const { return camera_roll_list_view_; }
   wxListView* photo_icon_view() const { return photo_icon_view_; }
-  wxDataViewListCtrl* photo_list_view() const { return photo_list_view_; }
+  PictureListCtrl* photo_list_view() const { return photo_list_view_; }
 
   // What the next click on the check column's header does: the media
   // list's flag, and the one the two picture lists share.
@@ -87,12 +96,13 @@ class DeviceContentView : public ThemePanel {
 
  private:
   wxSplitterWindow* CreateMediaListView();
+  PictureListCtrl* CreatePictureListView(int id, const char* icon);
 
   wxSplitterWindow* public_view_splitter_;
   wxListView* camera_roll_icon_view_;
-  wxDataViewListCtrl* camera_roll_list_view_;
+  PictureListCtrl* camera_roll_list_view_;
   wxListView* photo_icon_view_;
-  wxDataViewListCtrl* photo_list_view_;
+  PictureListCtrl* photo_list_view_;
   wxPanel* filter_panel_;
   FilterListCtrl* genre_filter_list_;
   FilterListCtrl* artist_filter_list_;

@@ -24,6 +24,7 @@
 #include "window/device_content_view.h"
 #include "window/device_info_view.h"
 #include "window/filter_list_ctrl.h"
+#include "window/picture_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
 #include "window/status_bar.h"
@@ -107,6 +108,22 @@ PublicListViewCopyItemPtr MediaRow(plist_t media, int code, FillShape shape,
     row->time_ms = record::UInt(media, "time");
   }
   return row;
+}
+
+// One row per picture of a list node: its display name, its time text as
+// delivered, its size and path.
+void AppendPictureRows(PictureListCtrl* list, plist_t node) {
+  if (!list) return;
+  plist_t items = record::Items(node);
+  const uint32_t count = record::ArraySize(items);
+  CheckListCtrl::AppendBatch batch(list);
+  for (uint32_t i = 0; i < count; ++i) {
+    plist_t picture = record::ArrayItem(items, i);
+    if (plist_get_node_type(picture) != PLIST_DICT) continue;
+    const wxString path = record::String(picture, "path");
+    list->AppendRow(record::PictureName(path), record::String(picture, "time"),
+                    record::UInt(picture, "size"), path);
+  }
 }
 
 // The rows of a flat list or of one group: its "item" array.
@@ -361,6 +378,7 @@ void LeftPane::OnSelectionComboBoxSelected(wxCommandEvent& event) {
       root_label_, type, type,
       new NavigationTreeCtrlData(0, kCategoryDevice, context.info));
   for (size_t i = 0; i < kCategoryCount; ++i) AppendCategory(i, context, root);
+  FillPictureViews(context);
   FitRootLabel();
   FitDeviceNames();
   navigation_tree_->ExpandAll();
@@ -514,6 +532,33 @@ void LeftPane::FillWithSubPlaylistList(PublicListCtrl* list, plist_t node) {
 }
 void LeftPane::FillWithVoiceMemoList(PublicListCtrl* list, plist_t node) {
   FillPublicListView(list, kCategoryVoiceMemos, node);
+}
+
+void LeftPane::FillWithCameraRollList(PictureListCtrl* list, plist_t node) {
+  AppendPictureRows(list, node);
+}
+
+void LeftPane::FillWithPhotoList(PictureListCtrl* list, plist_t node) {
+  AppendPictureRows(list, node);
+}
+
+void LeftPane::FillPictureViews(const DeviceContext& context) {
+  TransferApp& app = wxGetApp();
+  const struct {
+    plist_t node;
+    PictureListCtrl* list;
+    void (*fill)(PictureListCtrl*, plist_t);
+  } kViews[] = {
+      {context.camera_roll_list, app.camera_roll_list_view_, &FillWithCameraRollList},
+      {context.photo_list, app.photo_list_view_, &FillWithPhotoList},
+  };
+  for (const auto& view : kViews) {
+    if (!view.list) continue;
+    // A device without the list leaves no rows of the one before.
+    CheckListCtrl::AppendBatch batch(view.list);
+    view.list->DeleteAllItems();
+    if (view.node) view.fill(view.list, view.node);
+  }
 }
 
 void LeftPane::FillFilterListView(FilterListCtrl* filter, PublicListCtrl* list,

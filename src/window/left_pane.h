@@ -14,6 +14,7 @@ class wxComboBox;
 class wxImageList;
 class wxMenu;
 class FilterListCtrl;
+class PictureListCtrl;
 class PublicListCtrl;
 class PublicListViewCopy;
 
@@ -84,6 +85,9 @@ class LeftPane : public ThemePanel {
   // The fill operation of a category code 1 to 11; other codes append
   // nothing.
   static void FillPublicListView(PublicListCtrl* list, int category, plist_t node);
+  // Append one unmarked row per picture of a list node, in stored order.
+  static void FillWithCameraRollList(PictureListCtrl* list, plist_t node);
+  static void FillWithPhotoList(PictureListCtrl* list, plist_t node);
   // Appends "(All)" and the distinct texts of the media list's column, in
   // the order of their first occurrence.
   static void FillFilterListView(FilterListCtrl* filter, PublicListCtrl* list,
@@ -121,6 +125,8 @@ class LeftPane : public ThemePanel {
   void ShowMediaList(int code, plist_t node);
   void AppendCategory(size_t index, const DeviceContext& context,
                       const wxTreeItemId& root);
+  // Refills the picture views of the device's picture categories.
+  void FillPictureViews(const DeviceContext& context);
 
   wxComboBox* device_combo_box_;
   wxButton* refresh_button_;

@@ -1,6 +1,6 @@
 // Not a test: saves screenshots of the content views on the demo device for
 // a person to look at, in English and in German.
-//   PORTIVA_SHOTS=/tmp/shots window_tests --gtest_also_run_disabled_tests \
+//   PORTIVA_SHOTS=/tmp/shots window_tests --gtest_also_run_disabled_tests
 //     --gtest_filter='*Screenshots*'
 #include <gtest/gtest.h>
 #include <wx/srchctrl.h>
