@@ -19,7 +19,6 @@ class wxButton;
 class wxTreeCtrl;
 class wxSplitterWindow;
 class wxPanel;
-class wxListView;
 class wxProgressDialog;
 class wxMenu;
 
@@ -50,9 +49,9 @@ class TransferApp : public wxApp {
   RegistrySlot<class FilterListCtrl> album_filter_list_;
   RegistrySlot<class PublicListCtrl> public_list_;
   RegistrySlot<class PictureListCtrl> camera_roll_list_view_;
-  RegistrySlot<wxListView> camera_roll_icon_view_;
+  RegistrySlot<class PictureIconView> camera_roll_icon_view_;
   RegistrySlot<class PictureListCtrl> photo_list_view_;
-  RegistrySlot<wxListView> photo_icon_view_;
+  RegistrySlot<class PictureIconView> photo_icon_view_;
   RegistrySlot<StatusBar> status_bar_;
   RegistrySlot<wxProgressDialog> progress_dialog_;
   RegistrySlot<wxMenu> edit_menu_;

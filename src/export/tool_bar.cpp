@@ -5,7 +5,6 @@
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/intl.h>
-#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -22,6 +21,7 @@
 #include "window/base/zl_button.h"
 #include "window/base/zl_menu_bar.h"
 #include "window/device_content_view.h"
+#include "window/picture_icon_view.h"
 #include "window/picture_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
@@ -330,7 +330,7 @@ void ToolBar::ApplyCheckCommand(CheckCommand command) {
   DeviceContentView* content = ShownContentView();
   if (!content) return;
   wxDataViewCtrl* list = nullptr;
-  wxListView* icons = nullptr;
+  PictureIconView* icons = nullptr;
   if (content->ZLIsShown(kContentMediaList))
     list = content->public_list();
   else if (content->ZLIsShown(kContentCameraRollList))
@@ -347,13 +347,14 @@ void ToolBar::ApplyCheckCommand(CheckCommand command) {
     else
       DeviceContentView::ZLCheckAll(list, 0, command == kCheckAll);
   } else if (icons) {
-    const long count = icons->GetItemCount();
-    for (long item = 0; item < count; ++item) {
-      const bool selected =
-          command == kCheckAll ||
-          (command == kInverseChecked && !icons->IsSelected(item));
-      icons->Select(item, selected);
-    }
+    // In bulk: one repaint, and the hint once.
+    if (command == kCheckAll)
+      icons->SelectAll();
+    else if (command == kClearChecked)
+      icons->DeselectAll();
+    else
+      icons->InvertSelection();
+    ZLSetStatusHintWhenPictureCheck(icons);
   }
 }
 
@@ -400,6 +401,24 @@ void ToolBar::ZLSetStatusHintWhenPictureCheck(PictureListCtrl* list) {
   ShowCheckedHint(count, size);
 }
 
+void ToolBar::GetPictureCheckedItemCountAndSize(PictureIconView* view, int32_t& count,
+                                                uint64_t& size) {
+  count = 0;
+  size = 0;
+  if (!view) return;
+  for (long item = view->GetFirstSelected(); item >= 0; item = view->GetNextSelected(item)) {
+    ++count;
+    if (const PictureIconViewData* data = view->GetItemData(item)) size += data->size;
+  }
+}
+
+void ToolBar::ZLSetStatusHintWhenPictureCheck(PictureIconView* view) {
+  int32_t count = 0;
+  uint64_t size = 0;
+  GetPictureCheckedItemCountAndSize(view, count, size);
+  ShowCheckedHint(count, size);
+}
+
 void ToolBar::OnFilterViewButtonClicked(wxCommandEvent&) {
   DeviceContentView* content = ShownContentView();
   if (!content) return;
@@ -413,8 +432,10 @@ void ToolBar::OnFilterViewButtonClicked(wxCommandEvent&) {
     splitter->SetMinimumPaneSize(1);
   } else if (content->ZLIsShown(kContentCameraRollList)) {
     content->ZLShowView(kContentCameraRollIcons);
+    ZLSetStatusHintWhenPictureCheck(content->camera_roll_icon_view());
   } else if (content->ZLIsShown(kContentPhotoList)) {
     content->ZLShowView(kContentPhotoIcons);
+    ZLSetStatusHintWhenPictureCheck(content->photo_icon_view());
   }
 }
 
@@ -426,8 +447,10 @@ void ToolBar::OnListViewButtonClicked(wxCommandEvent&) {
     if (splitter && splitter->IsSplit()) splitter->Unsplit(content->filter_panel());
   } else if (content->ZLIsShown(kContentCameraRollIcons)) {
     content->ZLShowView(kContentCameraRollList);
+    ZLSetStatusHintWhenPictureCheck(content->camera_roll_list_view());
   } else if (content->ZLIsShown(kContentPhotoIcons)) {
     content->ZLShowView(kContentPhotoList);
+    ZLSetStatusHintWhenPictureCheck(content->photo_list_view());
   }
 }
 

@@ -15,6 +15,7 @@ class wxSearchCtrl;
 class DhWordButton;
 class ZLButton;
 class ZLMenuBar;
+class PictureIconView;
 class PictureListCtrl;
 class PublicListCtrl;
 class PublicListViewCopy;
@@ -67,6 +68,11 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
                                                 uint64_t& size);
   // Recomputes the status hint from a picture list's marks.
   static void ZLSetStatusHintWhenPictureCheck(PictureListCtrl* list);
+  // Count and total size of a thumbnail view's selected items.
+  static void GetPictureCheckedItemCountAndSize(PictureIconView* view, int32_t& count,
+                                                uint64_t& size);
+  // Recomputes the status hint from a thumbnail view's selection.
+  static void ZLSetStatusHintWhenPictureCheck(PictureIconView* view);
 
   void OnSearchEntrySearch(wxCommandEvent& event);
   void OnSearchEntryCancel(wxCommandEvent& event);

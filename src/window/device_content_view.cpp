@@ -15,6 +15,7 @@
 #include "window/base/gtk/zl_renderer_size.h"
 #include "common/image_util.h"
 #include "window/filter_list_ctrl.h"
+#include "window/picture_icon_view.h"
 #include "window/picture_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 
@@ -106,7 +107,9 @@ wxEND_EVENT_TABLE()
 DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
                                      wxWindowID id, const wxPoint& pos,
                                      const wxSize& size)
-    : ThemePanel(background, parent, id, pos, size), selection_bound_(false) {
+    : ThemePanel(background, parent, id, pos, size),
+      selection_bound_(false),
+      icon_hint_pending_(false) {
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
   TransferApp& app = wxGetApp();
@@ -114,14 +117,12 @@ DeviceContentView::DeviceContentView(wxBitmap* background, wxWindow* parent,
   public_view_splitter_ = CreateMediaListView();
   app.public_view_splitter_ = public_view_splitter_;
   // The picture views are filled by the thumbnail loaders.
-  camera_roll_icon_view_ = new wxListView(this, kCameraRollIconViewId, wxDefaultPosition,
-                                          wxDefaultSize, wxLC_ICON);
+  camera_roll_icon_view_ = CreatePictureIconView(kCameraRollIconViewId);
   app.camera_roll_icon_view_ = camera_roll_icon_view_;
   camera_roll_list_view_ = CreatePictureListView(kCameraRollListViewId,
                                                  "image/client/navigation/camera_roll.png");
   app.camera_roll_list_view_ = camera_roll_list_view_;
-  photo_icon_view_ = new wxListView(this, kPhotoIconViewId, wxDefaultPosition,
-                                    wxDefaultSize, wxLC_ICON);
+  photo_icon_view_ = CreatePictureIconView(kPhotoIconViewId);
   app.photo_icon_view_ = photo_icon_view_;
   photo_list_view_ = CreatePictureListView(kPhotoListViewId,
                                            "image/client/navigation/photo.png");
@@ -179,6 +180,44 @@ PictureListCtrl* DeviceContentView::CreatePictureListView(int id, const char* ic
              &DeviceContentView::OnPictureItemContextMenu, this);
   ForwardEditCommands(list);
   return list;
+}
+
+PictureIconView* DeviceContentView::CreatePictureIconView(int id) {
+  // Thumbnails held at once: about 70 KB each with the toolkit's bitmap, so
+  // a camera roll of any size stays near 100 MB.
+  const size_t kMaxThumbnails = 1500;
+  PictureIconView* view = new PictureIconView(this, id, kMaxThumbnails);
+  view->Bind(wxEVT_LIST_ITEM_SELECTED, &DeviceContentView::OnPictureIconItemSelected, this);
+  view->Bind(wxEVT_LIST_ITEM_DESELECTED, &DeviceContentView::OnPictureIconItemDeselected,
+             this);
+  view->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, &DeviceContentView::OnPictureIconItemRightClick,
+             this);
+  ForwardEditCommands(view);
+  return view;
+}
+
+void DeviceContentView::OnPictureIconItemSelected(wxListEvent& event) {
+  event.Skip();
+  // One click can change the selection of thousands of thumbnails, one
+  // event each: the hint is recomputed once, after them.
+  PictureIconView* view = dynamic_cast<PictureIconView*>(event.GetEventObject());
+  if (!view || icon_hint_pending_) return;
+  icon_hint_pending_ = true;
+  CallAfter([this, view] {
+    icon_hint_pending_ = false;
+    if (wxGetApp().tool_bar_) ToolBar::ZLSetStatusHintWhenPictureCheck(view);
+  });
+}
+
+void DeviceContentView::OnPictureIconItemDeselected(wxListEvent& event) {
+  OnPictureIconItemSelected(event);
+}
+
+void DeviceContentView::OnPictureIconItemRightClick(wxListEvent& event) {
+  wxMenu* edit_menu = wxGetApp().edit_menu_;
+  wxWindow* view = dynamic_cast<wxWindow*>(event.GetEventObject());
+  if (edit_menu && view)
+    view->PopupMenu(edit_menu, view->ScreenToClient(wxGetMousePosition()));
 }
 
 void DeviceContentView::SetupString() {

@@ -7,9 +7,10 @@
 
 class PublicListViewCopy;
 class wxBitmap;
-class wxListView;
+class wxListEvent;
 class wxSplitterWindow;
 class FilterListCtrl;
+class PictureIconView;
 class PictureListCtrl;
 class PublicListCtrl;
 
@@ -60,6 +61,9 @@ class DeviceContentView : public ThemePanel {
   void OnPictureValueChanged(wxDataViewEvent& event);
   void OnPictureColumnHeaderClicked(wxDataViewEvent& event);
   void OnPictureItemContextMenu(wxDataViewEvent& event);
+  void OnPictureIconItemSelected(wxListEvent& event);
+  void OnPictureIconItemDeselected(wxListEvent& event);
+  void OnPictureIconItemRightClick(wxListEvent& event);
 
   // Appends the snapshot items whose field (by the filter list's id 301,
   // 302 or 303) equals the chosen text in any case; "(All)" appends all.
@@ -81,9 +85,9 @@ class DeviceContentView : public ThemePanel {
   FilterListCtrl* genre_filter_list() const { return genre_filter_list_; }
   FilterListCtrl* artist_filter_list() const { return artist_filter_list_; }
   FilterListCtrl* album_filter_list() const { return album_filter_list_; }
-  wxListView* camera_roll_icon_view() const { return camera_roll_icon_view_; }
+  PictureIconView* camera_roll_icon_view() const { return camera_roll_icon_view_; }
   PictureListCtrl* camera_roll_list_view() const { return camera_roll_list_view_; }
-  wxListView* photo_icon_view() const { return photo_icon_view_; }
+  PictureIconView* photo_icon_view() const { return photo_icon_view_; }
   PictureListCtrl* photo_list_view() const { return photo_list_view_; }
 
   // What the next click on the check column's header does: the media
@@ -97,11 +101,12 @@ class DeviceContentView : public ThemePanel {
  private:
   wxSplitterWindow* CreateMediaListView();
   PictureListCtrl* CreatePictureListView(int id, const char* icon);
+  PictureIconView* CreatePictureIconView(int id);
 
   wxSplitterWindow* public_view_splitter_;
-  wxListView* camera_roll_icon_view_;
+  PictureIconView* camera_roll_icon_view_;
   PictureListCtrl* camera_roll_list_view_;
-  wxListView* photo_icon_view_;
+  PictureIconView* photo_icon_view_;
   PictureListCtrl* photo_list_view_;
   wxPanel* filter_panel_;
   FilterListCtrl* genre_filter_list_;
@@ -110,6 +115,7 @@ class DeviceContentView : public ThemePanel {
   PublicListCtrl* public_list_;
   wxWindow* sub_views_[kSubViewCount];
   bool selection_bound_;
+  bool icon_hint_pending_;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -23,7 +23,9 @@
 #include "export/tool_bar.h"
 #include "window/device_content_view.h"
 #include "window/device_info_view.h"
+#include "window/do_load_picture.h"
 #include "window/filter_list_ctrl.h"
+#include "window/picture_icon_view.h"
 #include "window/picture_list_ctrl.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
@@ -154,6 +156,10 @@ void (*LeftPane::show_popup_menu_)(wxWindow* window, wxMenu* menu) = ShowPopupMe
 wxBEGIN_EVENT_TABLE(LeftPane, wxPanel)
   EVT_BUTTON(kRefreshButtonId, LeftPane::OnRefreshButtonClicked)
   EVT_THREAD(kThreadDetectDeviceCompleted, LeftPane::OnDetectDeviceCompleted)
+  EVT_THREAD(kThreadCameraRollBegin, LeftPane::OnGetLoadCameraRollPictureInfo)
+  EVT_THREAD(kThreadCameraRollEnd, LeftPane::OnUpdateCameraRollIconView)
+  EVT_THREAD(kThreadPhotoBegin, LeftPane::OnGetLoadPhotoPictureInfo)
+  EVT_THREAD(kThreadPhotoEnd, LeftPane::OnUpdatePhotoIconView)
   EVT_COMBOBOX(kDeviceComboBoxId, LeftPane::OnSelectionComboBoxSelected)
   EVT_TREE_SEL_CHANGED(kNavigationTreeId, LeftPane::OnNavigationTreeCtrlChanged)
   EVT_TREE_ITEM_RIGHT_CLICK(kNavigationTreeId,
@@ -446,11 +452,13 @@ void LeftPane::OnNavigationTreeCtrlChanged(wxTreeEvent& event) {
     } else if (code >= kCategoryMusic && code <= kCategoryVoiceMemos) {
       ShowMediaList(code, data->node);
     } else if (code == kCategoryCameraRoll || code == kCategoryPhotos) {
-      // Filled when the device was chosen; the status hint follows the
-      // thumbnail view's selection once that exists.
+      // Filled when the device was chosen; the hint tells what is selected.
+      const bool camera_roll = code == kCategoryCameraRoll;
       if (app.right_pane_)
-        app.right_pane_->ZLShowView(code == kCategoryCameraRoll ? kCameraRollIconView
-                                                                : kPhotoIconView);
+        app.right_pane_->ZLShowView(camera_roll ? kCameraRollIconView : kPhotoIconView);
+      if (app.tool_bar_)
+        ToolBar::ZLSetStatusHintWhenPictureCheck(
+            camera_roll ? app.camera_roll_icon_view_.get() : app.photo_icon_view_.get());
     }
   }
   Trace("Leave LeftPane::OnNavigationTreeCtrlChanged()");
@@ -545,19 +553,44 @@ void LeftPane::FillWithPhotoList(PictureListCtrl* list, plist_t node) {
 void LeftPane::FillPictureViews(const DeviceContext& context) {
   TransferApp& app = wxGetApp();
   const struct {
+    const PictureCategory& category;
     plist_t node;
     PictureListCtrl* list;
     void (*fill)(PictureListCtrl*, plist_t);
   } kViews[] = {
-      {context.camera_roll_list, app.camera_roll_list_view_, &FillWithCameraRollList},
-      {context.photo_list, app.photo_list_view_, &FillWithPhotoList},
+      {kCameraRollPictures, context.camera_roll_list, app.camera_roll_list_view_,
+       &FillWithCameraRollList},
+      {kPhotoPictures, context.photo_list, app.photo_list_view_, &FillWithPhotoList},
   };
-  for (const auto& view : kViews) {
-    if (!view.list) continue;
-    // A device without the list leaves no rows of the one before.
-    CheckListCtrl::AppendBatch batch(view.list);
-    view.list->DeleteAllItems();
-    if (view.node) view.fill(view.list, view.node);
+  for (size_t i = 0; i < 2; ++i) {
+    const auto& view = kViews[i];
+    PictureIconView* icons = IconView(view.category);
+    // A device without the list leaves nothing of the one before.
+    if (view.list) {
+      CheckListCtrl::AppendBatch batch(view.list);
+      view.list->DeleteAllItems();
+      if (view.node) view.fill(view.list, view.node);
+    }
+    if (icons) icons->DeleteAllItems();
+    picture_data_[i].clear();
+    if (!view.node || !icons) continue;
+    // A dropped thumbnail is made again once it scrolls back into view.
+    icons->thumbnail_dropped_ = [icons](long item) {
+      if (PictureIconViewData* data = icons->GetItemData(item)) {
+        data->shown = false;
+        data->dropped = true;
+      }
+    };
+    FillWithPictureList(icons, view.node, &picture_data_[i]);
+    Trace(wxString::Format("......%s image list count: %ld", view.category.name,
+                           icons->GetItemCount()));
+    int32_t generation = 0;
+    {
+      wxMutexLocker lock(view.category.count_lock);
+      generation = view.category.count;
+    }
+    DoLoadPicture* loader = new DoLoadPicture(view.category, generation, &app.left_pane_);
+    if (loader->Run() != wxTHREAD_NO_ERROR) delete loader;
   }
 }
 

@@ -4,6 +4,9 @@
 #include <wx/clntdata.h>
 #include <wx/treectrl.h>
 
+#include <memory>
+#include <vector>
+
 #include "app/category_table.h"
 #include "device/device_context.h"
 #include "window/theme_panel.h"
@@ -14,7 +17,10 @@ class wxComboBox;
 class wxImageList;
 class wxMenu;
 class FilterListCtrl;
+class PictureIconView;
 class PictureListCtrl;
+struct PictureCategory;
+struct PictureIconViewData;
 class PublicListCtrl;
 class PublicListViewCopy;
 
@@ -63,6 +69,12 @@ class LeftPane : public ThemePanel {
   void OnSelectionComboBoxSelected(wxCommandEvent& event);
   void OnNavigationTreeCtrlChanged(wxTreeEvent& event);
   void OnNavigationTreeCtrlRightClick(wxTreeEvent& event);
+  // The thumbnail loaders' hand-shakes: choosing the next picture and
+  // showing a loaded one.
+  void OnGetLoadCameraRollPictureInfo(wxThreadEvent& event);
+  void OnUpdateCameraRollIconView(wxThreadEvent& event);
+  void OnGetLoadPhotoPictureInfo(wxThreadEvent& event);
+  void OnUpdatePhotoIconView(wxThreadEvent& event);
 
   // A new popup menu for a tree entry of this category code; the caller
   // deletes it. Empty for the device entry and unknown codes.
@@ -88,6 +100,17 @@ class LeftPane : public ThemePanel {
   // Append one unmarked row per picture of a list node, in stored order.
   static void FillWithCameraRollList(PictureListCtrl* list, plist_t node);
   static void FillWithPhotoList(PictureListCtrl* list, plist_t node);
+  // Appends one placeholder per picture of a list node; the data is owned
+  // by the caller's vector.
+  static void FillWithPictureList(PictureIconView* view, plist_t node,
+                                  std::vector<std::unique_ptr<PictureIconViewData>>* data);
+  // Whether every thumbnail is shown (also with none).
+  static bool IsAllPictureShow(PictureIconView* view);
+  // The first item at or after start whose thumbnail is not shown, -1 when
+  // start is negative or there is none. Thumbnails dropped to bound memory
+  // count only when dropped ones are asked for.
+  static long GetFirstInvisibleItem(PictureIconView* view, long start,
+                                    bool dropped_too = true);
   // Appends "(All)" and the distinct texts of the media list's column, in
   // the order of their first occurrence.
   static void FillFilterListView(FilterListCtrl* filter, PublicListCtrl* list,
@@ -111,6 +134,8 @@ class LeftPane : public ThemePanel {
   // Shows a tree entry's popup menu at the pointer; tests see it here
   // instead of a modal menu.
   static void (*show_popup_menu_)(wxWindow* window, wxMenu* menu);
+  // Told of every thumbnail a loader finished, in order; tests watch it.
+  static void (*picture_shown_)(const PictureCategory& category, long item, bool loaded);
 
  private:
   void SetControlsEnabled(bool enable);
@@ -125,14 +150,20 @@ class LeftPane : public ThemePanel {
   void ShowMediaList(int code, plist_t node);
   void AppendCategory(size_t index, const DeviceContext& context,
                       const wxTreeItemId& root);
-  // Refills the picture views of the device's picture categories.
+  // Refills the picture views of the device's picture categories and
+  // starts their thumbnail loaders.
   void FillPictureViews(const DeviceContext& context);
+  void OnGetLoadPictureInfo(const PictureCategory& category, wxThreadEvent& event);
+  void OnUpdatePictureIconView(const PictureCategory& category, wxThreadEvent& event);
+  PictureIconView* IconView(const PictureCategory& category) const;
 
   wxComboBox* device_combo_box_;
   wxButton* refresh_button_;
   wxTreeCtrl* navigation_tree_;
   wxImageList* image_list_;
   wxTreeItemId category_items_[kCategoryCount];
+  // The thumbnail items' data of Camera Roll and Photos.
+  std::vector<std::unique_ptr<PictureIconViewData>> picture_data_[2];
   bool detecting_;
   bool tree_change_seen_;
   // The tree root's whole label.

@@ -20,6 +20,7 @@
 #include "window/device_content_view.h"
 #include "window/filter_list_ctrl.h"
 #include "window/left_pane.h"
+#include "window/picture_icon_view.h"
 #include "window/public_list_ctrl.h"
 #include "window/transfer_frame.h"
 
@@ -67,6 +68,18 @@ void ShootLanguage(const std::string& language) {
   app.tool_bar_->ProcessWindowEvent(list_view);
   testsupport::RunLoopFor(200);
   Shoot(frame, language + "-5-list-view");
+  tree->SelectItem(pane->category_item(9));  // Camera Roll
+  testsupport::RunLoopFor(100);
+  Shoot(frame, language + "-6-camera-roll-loading");
+  testsupport::RunLoopUntil([&] { return LeftPane::IsAllPictureShow(app.camera_roll_icon_view_); },
+                            60000);
+  Shoot(frame, language + "-7-camera-roll");
+  app.camera_roll_icon_view_->Select(1);
+  app.camera_roll_icon_view_->Select(3);
+  wxCommandEvent to_list(wxEVT_BUTTON, kListViewButtonId);
+  app.tool_bar_->ProcessWindowEvent(to_list);
+  testsupport::RunLoopFor(200);
+  Shoot(frame, language + "-8-camera-roll-list");
   frame->Destroy();
   testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
 }
