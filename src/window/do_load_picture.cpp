@@ -131,11 +131,10 @@ void DoLoadPicture::LoadOnePictureFromDevice(LoadPictureInfo& info) {
   }
   if (!wxFileExists(target) || GetFileSizeByPath(target.utf8_str()) == 0) return;
 
-  wxImage* image = new wxImage;
-  if (DecodeThumbnail(std::string(target.utf8_str()), kThumbnailSize, image) && image->IsOk()) {
-    info.image = image;
+  std::unique_ptr<wxImage> image(new wxImage);
+  if (DecodeThumbnail(std::string(target.utf8_str()), kThumbnailSize, image.get()) &&
+      image->IsOk()) {
+    info.image = std::move(image);
     info.loaded = true;
-  } else {
-    delete image;
   }
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 class EventTarget;
 
@@ -33,7 +34,11 @@ extern const PictureCategory kPhotoPictures;
 // Lives on the worker's stack; the GUI reads and writes it only while the
 // worker waits for the answer.
 struct LoadPictureInfo {
-  virtual ~LoadPictureInfo() { delete image; }
+  LoadPictureInfo() = default;
+  LoadPictureInfo(LoadPictureInfo&&) = default;
+  LoadPictureInfo& operator=(LoadPictureInfo&&) = default;
+  virtual ~LoadPictureInfo() = default;
+
   bool all_shown = false;  // GUI: nothing left to show, the worker ends
   bool no_more = false;    // GUI: nothing chosen this time
   bool loaded = false;     // worker: image holds the thumbnail
@@ -44,7 +49,7 @@ struct LoadPictureInfo {
   // was dropped to bound memory: it is made again from the cached file.
   bool reuse_cached = false;
   // worker: the decoded thumbnail; the GUI thread makes the bitmap.
-  wxImage* image = nullptr;
+  std::unique_ptr<wxImage> image;
 };
 
 // The cached copy of a picture: the device's folder under the program's

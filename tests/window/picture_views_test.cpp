@@ -217,6 +217,24 @@ TEST_F(PictureViewsTest, PicturesInViewComeFirstThenTheFirstUnshownFromTheStart)
   for (long item = 0; item < 40; ++item) icons_->GetItemData(item)->shown = true;
   EXPECT_TRUE(Ask().all_shown);
 
+  // Thumbnails dropped to bound memory come back only when in view.
+  for (long item : {2L, top + 1}) {
+    icons_->GetItemData(item)->shown = false;
+    icons_->GetItemData(item)->dropped = true;
+  }
+  info = Ask();
+  EXPECT_EQ(info.index, top + 1);
+  icons_->GetItemData(top + 1)->shown = true;
+  info = Ask();
+  EXPECT_FALSE(info.all_shown);  // the loader waits for them to scroll into view
+  EXPECT_TRUE(info.no_more);
+  icons_->EnsureVisible(0);
+  testsupport::RunLoopFor(50);
+  info = Ask();
+  EXPECT_FALSE(info.no_more);
+  EXPECT_EQ(info.index, 2);
+  icons_->GetItemData(2)->shown = true;
+
   // A request of an old generation is answered without a choice.
   icons_->GetItemData(5)->shown = false;
   LoadPictureInfo stale;
