@@ -342,4 +342,25 @@ TEST_F(PictureViewsTest, ThumbnailSelectionIsTheMarkAndTheListsShareTheirHeaderF
   EXPECT_EQ(photos->GetCheckedCount(), 2u);
 }
 
+int g_exit_code = -1;
+void RecordExit(int code) { g_exit_code = code; }
+
+TEST_F(PictureViewsTest, ClosingTheWindowWhileLoadersWaitEndsTheProgramAtOnce) {
+  void (*real_exit)(int) = TransferFrame::exit_process_;
+  TransferFrame::exit_process_ = RecordExit;
+  g_exit_code = -1;
+  testsupport::ConnectImages({Phone("theta", Jpegs(30), 10)});
+  StartAndDetect();
+  ASSERT_GT(DoLoadPicture::RunningCount(), 0);
+  frame_->Close();
+  EXPECT_EQ(g_exit_code, 0);
+  // Here the process would be gone. With the window destroyed instead, the
+  // loaders' questions go unanswered and they end.
+  frame_->Destroy();
+  frame_ = nullptr;
+  EXPECT_TRUE(testsupport::RunLoopUntil([] { return DoLoadPicture::RunningCount() == 0; },
+                                        10000));
+  TransferFrame::exit_process_ = real_exit;
+}
+
 }  // namespace

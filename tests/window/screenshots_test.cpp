@@ -76,10 +76,20 @@ void ShootLanguage(const std::string& language) {
   Shoot(frame, language + "-7-camera-roll");
   app.camera_roll_icon_view_->Select(1);
   app.camera_roll_icon_view_->Select(3);
+  Shoot(frame, language + "-7b-camera-roll-selected");
+  app.camera_roll_icon_view_->EnsureVisible(app.camera_roll_icon_view_->GetItemCount() / 2);
+  Shoot(frame, language + "-7c-camera-roll-halfway");
   wxCommandEvent to_list(wxEVT_BUTTON, kListViewButtonId);
   app.tool_bar_->ProcessWindowEvent(to_list);
   testsupport::RunLoopFor(200);
   Shoot(frame, language + "-8-camera-roll-list");
+  tree->SelectItem(pane->category_item(10));  // Photos
+  testsupport::RunLoopUntil([&] { return LeftPane::IsAllPictureShow(app.photo_icon_view_); },
+                            60000);
+  Shoot(frame, language + "-9-photos");
+  app.tool_bar_->ProcessWindowEvent(to_list);
+  testsupport::RunLoopFor(200);
+  Shoot(frame, language + "-9b-photos-list");
   frame->Destroy();
   testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
 }
