@@ -830,3 +830,33 @@ bool DecodeThumbnail(const std::string& path, int tile, wxImage* out, ThumbnailI
     return false;
   }
 }
+
+bool SaveThumbnailPng(const wxImage& tile, const std::string& path) {
+  if (!tile.IsOk() || path.empty()) return false;
+  const int width = tile.GetWidth();
+  const int height = tile.GetHeight();
+  const unsigned char* rgb = tile.GetData();
+  const unsigned char* alpha = tile.HasAlpha() ? tile.GetAlpha() : nullptr;
+  std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+  for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
+    rgba[i * 4] = rgb[i * 3];
+    rgba[i * 4 + 1] = rgb[i * 3 + 1];
+    rgba[i * 4 + 2] = rgb[i * 3 + 2];
+    rgba[i * 4 + 3] = alpha ? alpha[i] : 255;
+  }
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGBA;
+  const std::string partial = path + ".partial";
+  const bool written =
+      png_image_write_to_file(&image, partial.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+  png_image_free(&image);
+  if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
+    std::remove(partial.c_str());
+    return false;
+  }
+  return true;
+}

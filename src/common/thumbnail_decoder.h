@@ -31,4 +31,9 @@ struct ThumbnailInfo {
 bool DecodeThumbnail(const std::string& path, int tile, wxImage* out,
                      ThumbnailInfo* info = nullptr);
 
+// Writes a decoded tile as a PNG, alpha kept, through a temporary name so
+// that no half-written file is left under the path. Safe from several
+// threads at once.
+bool SaveThumbnailPng(const wxImage& tile, const std::string& path);
+
 #endif

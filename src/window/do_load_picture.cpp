@@ -43,6 +43,7 @@ const PictureCategory kPhotoPictures = {
 namespace {
 
 const int kExportAttempts = 3;
+const char kThumbnailSuffix[] = ".thumb.png";
 
 }  // namespace
 
@@ -120,21 +121,31 @@ void DoLoadPicture::LoadOnePictureFromDevice(LoadPictureInfo& info) {
 
   const wxString target =
       PictureCachePath(context.id, category_, info.index, info.path);
+  // The decoded thumbnail is what the cache keeps of a picture: a camera
+  // roll copied whole would fill the disk.
+  const wxString thumbnail = target + kThumbnailSuffix;
+  std::unique_ptr<wxImage> image(new wxImage);
+  if (info.reuse_cached && wxFileExists(thumbnail) &&
+      DecodeThumbnail(std::string(thumbnail.utf8_str()), kThumbnailSize, image.get())) {
+    info.image = std::move(image);
+    info.loaded = true;
+    return;
+  }
+
   const wxString folder = wxFileName(target).GetPath();
   if (!wxDirExists(folder)) wxFileName::Mkdir(folder, 0777, wxPATH_MKDIR_FULL);
-
-  if (!info.reuse_cached || !wxFileExists(target)) {
-    if (wxFileExists(target)) wxRemoveFile(target);
-    if (IsVideoPath(info.path)) return;
-    for (int attempt = 0; attempt < kExportAttempts && !wxFileExists(target); ++attempt)
-      context.device->ExportFile(info.path.utf8_str(), target.utf8_str(), nullptr);
-  }
-  if (!wxFileExists(target) || GetFileSizeByPath(target.utf8_str()) == 0) return;
-
-  std::unique_ptr<wxImage> image(new wxImage);
-  if (DecodeThumbnail(std::string(target.utf8_str()), kThumbnailSize, image.get()) &&
+  if (wxFileExists(target)) wxRemoveFile(target);
+  if (wxFileExists(thumbnail)) wxRemoveFile(thumbnail);
+  if (IsVideoPath(info.path)) return;
+  for (int attempt = 0; attempt < kExportAttempts && !wxFileExists(target); ++attempt)
+    context.device->ExportFile(info.path.utf8_str(), target.utf8_str(), nullptr);
+  if (!wxFileExists(target)) return;
+  if (GetFileSizeByPath(target.utf8_str()) != 0 &&
+      DecodeThumbnail(std::string(target.utf8_str()), kThumbnailSize, image.get()) &&
       image->IsOk()) {
+    SaveThumbnailPng(*image, std::string(thumbnail.utf8_str()));
     info.image = std::move(image);
     info.loaded = true;
   }
+  wxRemoveFile(target);
 }

@@ -45,8 +45,8 @@ struct LoadPictureInfo {
   int32_t generation = 0;  // worker's generation
   int32_t index = 0;       // GUI: the thumbnail to load
   wxString path;           // GUI: its device path
-  // GUI: the picture was copied in this fill already and its thumbnail
-  // was dropped to bound memory: it is made again from the cached file.
+  // GUI: the picture was loaded in this fill already and its thumbnail was
+  // dropped to bound memory: it is made again from the cache.
   bool reuse_cached = false;
   // worker: the decoded thumbnail; the GUI thread makes the bitmap.
   std::unique_ptr<wxImage> image;
@@ -73,7 +73,8 @@ class DoLoadPicture : public wxThread {
                 EventTarget* target);
   ~DoLoadPicture() override;
 
-  // Copies and decodes the chosen picture (holding the device list lock).
+  // Copies the chosen picture into the cache, decodes it and keeps only its
+  // thumbnail there (holding the device list lock).
   void LoadOnePictureFromDevice(LoadPictureInfo& info);
 
   // How many loaders exist now, of both categories.

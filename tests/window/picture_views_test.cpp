@@ -282,7 +282,7 @@ TEST_F(PictureViewsTest, AnEmptyCameraRollEndsItsLoaderAtOnce) {
   EXPECT_TRUE(g_camera_roll_shown.empty());
 }
 
-TEST_F(PictureViewsTest, ACachedFileIsCopiedAgainBeforeItIsDecoded) {
+TEST_F(PictureViewsTest, ACachedFileIsCopiedAgainAndOnlyTheThumbnailIsKept) {
   testsupport::ConnectImages({Phone("zeta", Jpegs(1))});
   StartAndDetect();
   ASSERT_TRUE(AllShown(icons_));
@@ -294,16 +294,38 @@ TEST_F(PictureViewsTest, ACachedFileIsCopiedAgainBeforeItIsDecoded) {
   }
   const wxString path = icons_->GetItemData(0)->path;
   const wxString cached = PictureCachePath(device_id, kCameraRollPictures, 0, path);
+  const wxString thumbnail = cached + ".thumb.png";
+  // Left over from an earlier run: neither may stand for the picture.
   testsupport::WriteFile(cached.utf8_string(), "left over from an earlier run");
+  wxImage red(10, 10);
+  red.SetRGB(wxRect(0, 0, 10, 10), 0, 0, 255);
+  red.SaveFile(thumbnail, wxBITMAP_TYPE_PNG);
   DoLoadPicture loader(kCameraRollPictures, 0, nullptr);
   LoadPictureInfo info;
   info.index = 0;
   info.path = path;
   loader.LoadOnePictureFromDevice(info);
-  EXPECT_TRUE(info.loaded);
+  ASSERT_TRUE(info.loaded);
   ASSERT_NE(info.image, nullptr);
   EXPECT_EQ(info.image->GetWidth(), DoLoadPicture::kThumbnailSize);
-  EXPECT_EQ(testsupport::ReadFile(cached.utf8_string()), Jpegs(1)[0].second);
+  // The device's red picture, not the blue left-over, and only its
+  // thumbnail stays in the cache.
+  EXPECT_GT(info.image->GetRed(50, 50), 150);
+  EXPECT_LT(info.image->GetBlue(50, 50), 100);
+  EXPECT_FALSE(wxFileExists(cached));
+  ASSERT_TRUE(wxFileExists(thumbnail));
+
+  // A dropped thumbnail is made again from the cache, even with the
+  // device's copy gone.
+  ASSERT_TRUE(wxRemoveFile(wxString::FromUTF8(images_ + "/zeta/files") + path));
+  LoadPictureInfo again;
+  again.index = 0;
+  again.path = path;
+  again.reuse_cached = true;
+  loader.LoadOnePictureFromDevice(again);
+  EXPECT_TRUE(again.loaded);
+  ASSERT_NE(again.image, nullptr);
+  EXPECT_GT(again.image->GetRed(50, 50), 150);
 }
 
 TEST_F(PictureViewsTest, ThumbnailSelectionIsTheMarkAndTheListsShareTheirHeaderFlag) {
