@@ -106,7 +106,12 @@ void LeftPane::OnGetLoadPictureInfo(const PictureCategory& category,
     long top = view->HitTest(wxPoint(spacing.x - 67, 5), flags);
     if (top < 0) top = view->HitTest(wxPoint(spacing.x - 67, spacing.y - 85), flags);
     if (top < 0) top = view->GetTopItem();
+    // A dropped thumbnail is made again only where it can be seen: one out
+    // of view would be dropped again at once.
+    long first = 0, end = 0;
+    view->GetVisibleRange(&first, &end);
     chosen = GetFirstInvisibleItem(view, top);
+    if (chosen >= end) chosen = GetFirstInvisibleItem(view, top, false);
   }
   // Then the rest in order; dropped thumbnails only come back into view.
   if (chosen < 0) chosen = GetFirstInvisibleItem(view, 0, false);

@@ -189,22 +189,23 @@ TEST_F(PictureViewsTest, EveryPictureIsTriedOnceAndOnlyDecodablePicturesShow) {
 }
 
 TEST_F(PictureViewsTest, PicturesInViewComeFirstThenTheFirstUnshownFromTheStart) {
-  testsupport::ConnectImages({Phone("beta", Jpegs(40))});
+  const long kCount = 60;
+  testsupport::ConnectImages({Phone("beta", Jpegs(kCount))});
   StartAndDetect();
   ASSERT_TRUE(AllShown(icons_));
   // The real loader is done; choices are now asked for by hand.
   BumpPictureGenerations();
-  for (long item = 0; item < 40; ++item) icons_->GetItemData(item)->shown = item < 3;
+  for (long item = 0; item < kCount; ++item) icons_->GetItemData(item)->shown = item < 3;
   Choose(kCategoryCameraRoll);
   ASSERT_TRUE(wxGetApp().device_content_view_->ZLIsShown(kContentCameraRollIcons));
-  icons_->EnsureVisible(39);
+  icons_->EnsureVisible(kCount - 1);
   icons_->ScrollToRow(icons_->GetItemRect(20).y / icons_->GetItemSpacing().y +
                       icons_->GetVisibleRowsBegin());
   testsupport::RunLoopFor(50);
   const long top = icons_->GetTopItem();
   ASSERT_GT(top, 3);
   ASSERT_LE(top, 20);
-  for (long expected = top; expected < 40; ++expected) {
+  for (long expected = top; expected < kCount; ++expected) {
     LoadPictureInfo info = Ask();
     ASSERT_FALSE(info.all_shown);
     ASSERT_EQ(info.index, expected);
@@ -214,11 +215,14 @@ TEST_F(PictureViewsTest, PicturesInViewComeFirstThenTheFirstUnshownFromTheStart)
   LoadPictureInfo info = Ask();
   EXPECT_EQ(info.index, 3);
   EXPECT_EQ(info.path, icons_->GetItemData(3)->path);
-  for (long item = 0; item < 40; ++item) icons_->GetItemData(item)->shown = true;
+  for (long item = 0; item < kCount; ++item) icons_->GetItemData(item)->shown = true;
   EXPECT_TRUE(Ask().all_shown);
 
   // Thumbnails dropped to bound memory come back only when in view.
-  for (long item : {2L, top + 1}) {
+  long first = 0, end = 0;
+  icons_->GetVisibleRange(&first, &end);
+  ASSERT_LT(end, kCount - 1);
+  for (long item : {2L, top + 1, kCount - 1}) {
     icons_->GetItemData(item)->shown = false;
     icons_->GetItemData(item)->dropped = true;
   }
