@@ -94,15 +94,19 @@ wxThread::ExitCode DoLoadPicture::Entry() {
     ask->SetPayload<LoadPictureInfo*>(&info);
     // Unanswered: the navigation pane is gone, the program is ending.
     if (!AskGuiAndWait(category_.begin_lock, category_.begin_cond, target_, ask)) break;
+    bool wait = false;
     {
       wxMutexLocker lock(category_.count_lock);
       if (category_.count != generation_ || info.all_shown) break;
-      if (info.no_more) {
-        // Nothing to load this time; do not spin on the GUI.
-        wxMilliSleep(20);
-        continue;
-      }
-      LoadOnePictureFromDevice(info);
+      // Only thumbnails dropped out of view are left.
+      wait = info.no_more;
+      if (!wait) LoadOnePictureFromDevice(info);
+    }
+    if (wait) {
+      // Look again in a while, in case they scroll back; a new device
+      // choice never waits for this.
+      wxMilliSleep(100);
+      continue;
     }
     HandshakeEvent* done = new HandshakeEvent(category_.end_id);
     done->SetPayload<LoadPictureInfo*>(&info);
