@@ -119,4 +119,30 @@ TEST(ContentScreenshots, DISABLED_Screenshots) {
   wxTranslations::Set(nullptr);
 }
 
+// A large camera roll while its thumbnails load: PORTIVA_SHOTS_DEVICE names
+// the phone (e.g. one made with demo_device_gen --camera-roll 2000).
+TEST(ContentScreenshots, DISABLED_CameraRollLoading) {
+  const char* device = getenv("PORTIVA_SHOTS_DEVICE");
+  ASSERT_NE(getenv("PORTIVA_SHOTS"), nullptr);
+  ASSERT_NE(device, nullptr);
+  LeftPane::show_warning_ = IgnoreWarning;
+  DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) + "/Themes/face.xml");
+  setenv("PORTIVA_DEVICE_IMAGES", device, 1);
+  TransferApp& app = wxGetApp();
+  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
+                                           wxPoint(0, 0), wxSize(1100, 720));
+  app.frame_ = frame;
+  frame->Show(true);
+  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
+    return frame->detection_started() && !app.left_pane_->detecting();
+  }, 60000));
+  LeftPane* pane = app.left_pane_;
+  pane->navigation_tree()->SelectItem(pane->category_item(9));  // Camera Roll
+  app.camera_roll_icon_view_->EnsureVisible(600);
+  testsupport::RunLoopFor(150);
+  Shoot(frame, "loading");
+  frame->Destroy();
+  testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
+}
+
 }  // namespace
