@@ -90,3 +90,11 @@ const CategoryInfo* FindCategoryByOpenFolderId(int id) {
     if (category.open_folder_id == id) return &category;
   return nullptr;
 }
+
+const char* GroupNameKey(FillShape shape) {
+  return shape == FillShape::kGroupedByCatalog ? "catalog" : "name";
+}
+
+bool IsGrouped(const CategoryInfo& category) {
+  return category.group_code != kCategoryDevice;
+}

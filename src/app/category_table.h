@@ -54,6 +54,11 @@ const CategoryInfo* FindCategory(int code);
 const CategoryInfo* FindCategoryByExportAllId(int id);
 const CategoryInfo* FindCategoryByOpenFolderId(int id);
 
+// The key that names a group of a grouped list: "catalog" or "name".
+const char* GroupNameKey(FillShape shape);
+// Whether the category's list is an array of groups.
+bool IsGrouped(const CategoryInfo& category);
+
 // Image-list index of the tree image of kCategories[i]: the four device
 // pictures come first.
 const int kFirstCategoryTreeImage = 4;

@@ -17,6 +17,7 @@
 #include "app/zl_string_helper.h"
 #include "common/domain_face.h"
 #include "common/image_util.h"
+#include "export/export_list.h"
 #include "window/base/dh_word_button.h"
 #include "window/base/zl_button.h"
 #include "window/base/zl_menu_bar.h"
@@ -305,6 +306,91 @@ void ToolBar::ZLDisableSearchEntry() { search_entry_->Enable(false); }
 
 void ToolBar::OnMenuQuit(wxCommandEvent&) {
   if (TransferFrame* frame = wxGetApp().frame_) frame->Close(false);
+}
+
+void ToolBar::GetExportList(ExportItemList* list, plist_t node) {
+  AppendRecordExportItems(list, node, ExportWalk::kFlat, nullptr);
+}
+void ToolBar::GetBookExportList(ExportItemList* list, plist_t node) {
+  AppendRecordExportItems(list, node, ExportWalk::kGroups, "catalog");
+}
+void ToolBar::GetSubBookExportList(ExportItemList* list, plist_t node) {
+  AppendRecordExportItems(list, node, ExportWalk::kOneGroup, "catalog");
+}
+void ToolBar::GetPlaylistExportList(ExportItemList* list, plist_t node) {
+  AppendRecordExportItems(list, node, ExportWalk::kGroups, "name");
+}
+void ToolBar::GetSubPlaylistExportList(ExportItemList* list, plist_t node) {
+  AppendRecordExportItems(list, node, ExportWalk::kOneGroup, "name");
+}
+void ToolBar::GetPictureExportList(ExportItemList* list, plist_t node) {
+  AppendRecordExportItems(list, node, ExportWalk::kPictures, nullptr);
+}
+
+namespace {
+
+ExportItemInfo* NewItem(ExportItemList* list, const wxString& path,
+                        const wxString& folder_name, const wxString& title) {
+  list->push_back(std::unique_ptr<ExportItemInfo>(new ExportItemInfo));
+  ExportItemInfo* item = list->back().get();
+  item->path = path;
+  item->folder_name = folder_name;
+  item->title = title;
+  return item;
+}
+
+void AppendPublicRows(ExportItemList* list, PublicListCtrl* view, bool checked_only) {
+  if (!list || !view) return;
+  const unsigned int rows = view->GetItemCount();
+  for (unsigned int row = 0; row < rows; ++row) {
+    if (checked_only && !view->GetToggleValue(row)) continue;
+    const PublicListViewData& data = view->GetRowData(row);
+    NewItem(list, data.path, data.group_name,
+            view->GetTextValue(row, PublicListCtrl::kTitleColumn));
+  }
+}
+
+void AppendPictureRows(ExportItemList* list, PictureListCtrl* view, bool checked_only) {
+  if (!list || !view) return;
+  const unsigned int rows = view->GetItemCount();
+  for (unsigned int row = 0; row < rows; ++row) {
+    if (checked_only && !view->GetToggleValue(row)) continue;
+    NewItem(list, view->GetRowData(row).path, wxString(),
+            view->GetTextValue(row, PictureListCtrl::kTitleColumn));
+  }
+}
+
+void AppendThumbnails(ExportItemList* list, PictureIconView* view, bool selected_only) {
+  if (!list || !view) return;
+  const long count = view->GetItemCount();
+  for (long item = 0; item < count; ++item) {
+    if (selected_only && !view->IsSelected(item)) continue;
+    if (const PictureIconViewData* data = view->GetItemData(item))
+      NewItem(list, data->path, wxString(), data->name);
+  }
+}
+
+}  // namespace
+
+void ToolBar::GetExportListFromPublicCheckedItem(ExportItemList* list, PublicListCtrl* view) {
+  AppendPublicRows(list, view, true);
+}
+void ToolBar::GetExportListFromPublicItem(ExportItemList* list, PublicListCtrl* view) {
+  AppendPublicRows(list, view, false);
+}
+void ToolBar::GetExportListFromPictureCheckedItem(ExportItemList* list,
+                                                  PictureListCtrl* view) {
+  AppendPictureRows(list, view, true);
+}
+void ToolBar::GetExportListFromPictureItem(ExportItemList* list, PictureListCtrl* view) {
+  AppendPictureRows(list, view, false);
+}
+void ToolBar::GetExportListFromPictureSelectedItem(ExportItemList* list,
+                                                   PictureIconView* view) {
+  AppendThumbnails(list, view, true);
+}
+void ToolBar::GetExportListFromPictureItem(ExportItemList* list, PictureIconView* view) {
+  AppendThumbnails(list, view, false);
 }
 
 void ToolBar::OnMenuExportCatalog(wxCommandEvent&) {

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "export/export_item.h"
+
 class wxBitmap;
 class wxMenu;
 class wxSearchCtrl;
@@ -57,6 +59,23 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   void OnMenuInverseChecked(wxCommandEvent& event);
   void OnFilterViewButtonClicked(wxCommandEvent& event);
   void OnListViewButtonClicked(wxCommandEvent& event);
+
+  // Export lists from a device's records, for the whole-category exports:
+  // each appends one item per element of the node, without clearing.
+  static void GetExportList(ExportItemList* list, plist_t node);
+  static void GetBookExportList(ExportItemList* list, plist_t node);
+  static void GetSubBookExportList(ExportItemList* list, plist_t node);
+  static void GetPlaylistExportList(ExportItemList* list, plist_t node);
+  static void GetSubPlaylistExportList(ExportItemList* list, plist_t node);
+  static void GetPictureExportList(ExportItemList* list, plist_t node);
+  // Export lists from the views, in display order: the marked rows or all
+  // rows of a list, the selected or all thumbnails of a thumbnail view.
+  static void GetExportListFromPublicCheckedItem(ExportItemList* list, PublicListCtrl* view);
+  static void GetExportListFromPublicItem(ExportItemList* list, PublicListCtrl* view);
+  static void GetExportListFromPictureCheckedItem(ExportItemList* list, PictureListCtrl* view);
+  static void GetExportListFromPictureItem(ExportItemList* list, PictureListCtrl* view);
+  static void GetExportListFromPictureSelectedItem(ExportItemList* list, PictureIconView* view);
+  static void GetExportListFromPictureItem(ExportItemList* list, PictureIconView* view);
 
   // Count and total size of the media list's marked rows.
   static void GetPublicCheckedItemCountAndSize(PublicListCtrl* list, int32_t& count,

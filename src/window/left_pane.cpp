@@ -73,14 +73,6 @@ const GroupExportCommand kGroupExportCommands[] = {
     {kCategoryPlaylist, 5109, wxTRANSLATE("Export Selected Playlist")},
 };
 
-const char* GroupNameKey(FillShape shape) {
-  return shape == FillShape::kGroupedByCatalog ? "catalog" : "name";
-}
-
-bool IsGrouped(const CategoryInfo& category) {
-  return category.group_code != kCategoryDevice;
-}
-
 NavigationTreeCtrlData* ItemData(wxTreeCtrl* tree, const wxTreeItemId& item) {
   return item.IsOk() ? static_cast<NavigationTreeCtrlData*>(tree->GetItemData(item))
                      : nullptr;

@@ -16,6 +16,7 @@
 #include "common/domain_face.h"
 #include "device/device_record.h"
 #include "device_image_fixture.h"
+#include "export/export_item.h"
 #include "export/tool_bar.h"
 #include "test_support.h"
 #include "screen_capture.h"
@@ -725,6 +726,39 @@ TEST_F(MediaListTest, ViewSwitchesHideAndShowTheFilters) {
   // The filters still work once shown again.
   ClickFilter(app.device_content_view_->artist_filter_list(), 1);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"S1", "S5"}));
+}
+
+std::vector<std::string> ExportRead(const ExportItemList& list) {
+  std::vector<std::string> items;
+  for (const auto& item : list)
+    items.push_back(item->path.utf8_string() + "|" + item->folder_name.utf8_string() + "|" +
+                    item->title.utf8_string());
+  return items;
+}
+
+TEST_F(MediaListTest, ExportListsFromTheListTakeTheRowsAsShown) {
+  testsupport::ConnectImages({MediaDevice()});
+  StartAndDetect();
+  // Playlist rows go into their playlist's folder.
+  Choose(Entry(kCategoryPlaylists));
+  list_->SetToggleValue(true, 2);
+  ExportItemList checked;
+  ToolBar::GetExportListFromPublicCheckedItem(&checked, list_);
+  EXPECT_EQ(ExportRead(checked), std::vector<std::string>{"/m/Q1|Quiet|Q1"});
+  ExportItemList all;
+  ToolBar::GetExportListFromPublicItem(&all, list_);
+  EXPECT_EQ(ExportRead(all), (std::vector<std::string>{"/m/R1|Road|R1", "/m/R2|Road|R2",
+                                                       "/m/Q1|Quiet|Q1"}));
+  // A memo is titled as shown; a searched list gives only what is shown;
+  // nothing marked gives nothing.
+  Choose(Entry(kCategoryVoiceMemos));
+  Search("shop");
+  ExportItemList memos;
+  ToolBar::GetExportListFromPublicItem(&memos, list_);
+  EXPECT_EQ(ExportRead(memos), std::vector<std::string>{"/v/Memo 2||Shopping"});
+  ExportItemList none;
+  ToolBar::GetExportListFromPublicCheckedItem(&none, list_);
+  EXPECT_TRUE(none.empty());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/transfer_app.h"
 #include "common/domain_face.h"
 #include "device_image_fixture.h"
+#include "export/export_item.h"
 #include "export/tool_bar.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
@@ -366,6 +367,30 @@ TEST_F(PictureViewsTest, ThumbnailSelectionIsTheMarkAndTheListsShareTheirHeaderF
   EXPECT_EQ(photos->GetCheckedCount(), 0u);
   header(photos);
   EXPECT_EQ(photos->GetCheckedCount(), 2u);
+}
+
+TEST_F(PictureViewsTest, ExportListsFromThePictureViewsTakeMarkedOrSelectedPictures) {
+  testsupport::ConnectImages({Phone("iota", Jpegs(3))});
+  StartAndDetect();
+  PictureListCtrl* list = wxGetApp().camera_roll_list_view_;
+  list->SetToggleValue(true, 1);
+  icons_->Select(2);
+  auto read = [](const ExportItemList& items) {
+    std::vector<std::string> out;
+    for (const auto& item : items)
+      out.push_back(item->path.utf8_string() + "|" + item->folder_name.utf8_string() + "|" +
+                    item->title.utf8_string());
+    return out;
+  };
+  ExportItemList marked, rows, selected, thumbnails;
+  ToolBar::GetExportListFromPictureCheckedItem(&marked, list);
+  ToolBar::GetExportListFromPictureItem(&rows, list);
+  ToolBar::GetExportListFromPictureSelectedItem(&selected, icons_);
+  ToolBar::GetExportListFromPictureItem(&thumbnails, icons_);
+  EXPECT_EQ(read(marked), std::vector<std::string>{"/DCIM/100APPLE/IMG_1001.JPG||IMG_1001"});
+  EXPECT_EQ(read(selected), std::vector<std::string>{"/DCIM/100APPLE/IMG_1002.JPG||IMG_1002"});
+  EXPECT_EQ(rows.size(), 3u);
+  EXPECT_EQ(read(thumbnails), read(rows));
 }
 
 int g_exit_code = -1;
