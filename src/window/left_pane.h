@@ -54,6 +54,7 @@ class LeftPane : public ThemePanel {
   // Takes ownership of the background, which may be null.
   LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
            const wxPoint& pos, const wxSize& size);
+  ~LeftPane() override;
 
   void SetupString();
   void SetupTreeItem();

@@ -16,6 +16,13 @@
 
 void (*LeftPane::picture_shown_)(const PictureCategory&, long, bool) = nullptr;
 
+// The thumbnail views may outlive the pane as the frame goes: they must not
+// keep pointers to the data it frees.
+LeftPane::~LeftPane() {
+  for (const PictureCategory* category : {&kCameraRollPictures, &kPhotoPictures})
+    if (PictureIconView* view = IconView(*category)) view->DeleteAllItems();
+}
+
 void LeftPane::FillWithPictureList(
     PictureIconView* view, plist_t node,
     std::vector<std::unique_ptr<PictureIconViewData>>* data) {
