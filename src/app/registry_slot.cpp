@@ -71,11 +71,16 @@ void RegistrySlotBase::OnObjectDestroy() {
 }
 
 bool RegistrySlotBase::Queue(wxEvent* event) {
-  wxMutexLocker lock(SlotLock());
-  if (!handler_) {
-    delete event;
-    return false;
+  {
+    wxMutexLocker lock(SlotLock());
+    if (handler_) {
+      handler_->QueueEvent(event);
+      return true;
+    }
   }
-  handler_->QueueEvent(event);
-  return true;
+  // Deleted outside the slot lock: an unanswered hand-shake event takes
+  // its pair's mutex as it goes, and GUI handlers holding that mutex read
+  // slots.
+  delete event;
+  return false;
 }
