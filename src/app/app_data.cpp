@@ -35,6 +35,7 @@ wxCondition AppData::load_photo_picture_end_cond_(
 
 wxMutex AppData::stop_export_device_file_lock_;
 bool AppData::stop_export_device_file_ = false;
+uint64_t AppData::export_generation_ = 0;
 
 wxMutex AppData::update_current_export_file_lock_;
 wxCondition AppData::update_current_export_file_cond_(

@@ -38,6 +38,10 @@ class AppData {
 
   static wxMutex stop_export_device_file_lock_;
   static bool stop_export_device_file_;
+  // Number of the export that may run, under the stop lock: a new export
+  // takes the next one, so a stopped worker still inside the device
+  // library never carries on once the next export has cleared the flag.
+  static uint64_t export_generation_;
 
   static wxMutex update_current_export_file_lock_;
   static wxCondition update_current_export_file_cond_;

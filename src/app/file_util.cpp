@@ -2,7 +2,9 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <glib.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,4 +36,18 @@ bool WriteFileWhole(const wxString& path, const std::string& contents) {
   const std::string name = path.utf8_string();
   return g_file_set_contents(name.c_str(), contents.data(),
                              static_cast<gssize>(contents.size()), nullptr);
+}
+
+namespace {
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+  remove(path);
+  return 0;
+}
+}  // namespace
+
+bool RemoveTree(const wxString& path) {
+  const wxScopedCharBuffer utf8 = path.utf8_str();
+  nftw(utf8.data(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  struct stat st;
+  return lstat(utf8.data(), &st) != 0;
 }

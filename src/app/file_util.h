@@ -17,4 +17,8 @@ bool ReadRegularFile(const wxString& path, std::string* contents,
 // included) is replaced rather than written into.
 bool WriteFileWhole(const wxString& path, const std::string& contents);
 
+// Removes a folder with everything in it; links inside are removed, never
+// followed. True when nothing is left at the path.
+bool RemoveTree(const wxString& path);
+
 #endif

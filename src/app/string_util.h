@@ -5,8 +5,10 @@
 
 class StringUtil {
  public:
-  // The wished path when no file is there, otherwise the first free
-  // "name(i).ext" beside it. Only files count as taken.
+  // The wished path when nothing is there, otherwise the first free
+  // "name(i).ext" beside it, the name cut so that it still fits a file
+  // name. Anything at a path takes it (file, folder, link), since the
+  // export creates its files exclusively; backslashes are kept.
   static wxString GetNewFilePath(const wxString& path);
 };
 

@@ -14,6 +14,8 @@ class ExportItemInfo {
   wxString path;         // on the device, as the record or row gives it
   wxString folder_name;  // sub-folder of the export folder; empty for none
   wxString title;        // what the exported file is named after
+  uint64_t size = 0;     // bytes on the device, 0 when not known; for the
+                         // overall progress only
 };
 
 typedef std::vector<std::unique_ptr<ExportItemInfo>> ExportItemList;

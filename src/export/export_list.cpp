@@ -15,6 +15,7 @@ void AppendItems(ExportItemList* list, plist_t items_of, bool pictures,
     std::unique_ptr<ExportItemInfo> item(new ExportItemInfo);
     item->path = record::String(element, "path");
     item->folder_name = folder_name;
+    item->size = record::UInt(element, "size");
     item->title = pictures ? record::PictureName(item->path) : record::String(element, "title");
     list->push_back(std::move(item));
   }

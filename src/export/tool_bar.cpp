@@ -13,6 +13,7 @@
 
 #include "app/app_data.h"
 #include "app/category_table.h"
+#include "app/my_event.h"
 #include "app/transfer_app.h"
 #include "app/zl_string_helper.h"
 #include "common/domain_face.h"
@@ -121,7 +122,13 @@ wxRect FitExportButtonCrop(const wxRect& crop, const wxSize& picture,
 
 wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU(wxID_EXIT, ToolBar::OnMenuQuit)
+  EVT_BUTTON(kExportButtonId, ToolBar::OnExportButtonClicked)
   EVT_MENU_RANGE(kFirstExportCatalogId, kLastExportCatalogId, ToolBar::OnMenuExportCatalog)
+  EVT_MENU_RANGE(kFirstOpenFolderId, kLastOpenFolderId, ToolBar::OnMenuOpenDefaultFolder)
+  EVT_MENU(kExportCheckedId, ToolBar::OnMenuExportChecked)
+  EVT_THREAD(kThreadUpdateCurrentExportFile, ToolBar::OnUpdateCurrentExportFile)
+  EVT_THREAD(kThreadUpdateProgressStep, ToolBar::OnUpdateProgressStep)
+  EVT_THREAD(kThreadExportComplete, ToolBar::OnExportComplete)
   EVT_MENU(kCheckAllId, ToolBar::OnMenuCheckAll)
   EVT_MENU(kInverseCheckedId, ToolBar::OnMenuInverseChecked)
   EVT_MENU(kClearCheckedId, ToolBar::OnMenuClearChecked)
@@ -330,12 +337,13 @@ void ToolBar::GetPictureExportList(ExportItemList* list, plist_t node) {
 namespace {
 
 ExportItemInfo* NewItem(ExportItemList* list, const wxString& path,
-                        const wxString& folder_name, const wxString& title) {
+                        const wxString& folder_name, const wxString& title, uint64_t size) {
   list->push_back(std::unique_ptr<ExportItemInfo>(new ExportItemInfo));
   ExportItemInfo* item = list->back().get();
   item->path = path;
   item->folder_name = folder_name;
   item->title = title;
+  item->size = size;
   return item;
 }
 
@@ -346,7 +354,7 @@ void AppendPublicRows(ExportItemList* list, PublicListCtrl* view, bool checked_o
     if (checked_only && !view->GetToggleValue(row)) continue;
     const PublicListViewData& data = view->GetRowData(row);
     NewItem(list, data.path, data.group_name,
-            view->GetTextValue(row, PublicListCtrl::kTitleColumn));
+            view->GetTextValue(row, PublicListCtrl::kTitleColumn), data.size);
   }
 }
 
@@ -355,8 +363,9 @@ void AppendPictureRows(ExportItemList* list, PictureListCtrl* view, bool checked
   const unsigned int rows = view->GetItemCount();
   for (unsigned int row = 0; row < rows; ++row) {
     if (checked_only && !view->GetToggleValue(row)) continue;
-    NewItem(list, view->GetRowData(row).path, wxString(),
-            view->GetTextValue(row, PictureListCtrl::kTitleColumn));
+    const PictureListViewData& data = view->GetRowData(row);
+    NewItem(list, data.path, wxString(), view->GetTextValue(row, PictureListCtrl::kTitleColumn),
+            data.size);
   }
 }
 
@@ -366,7 +375,7 @@ void AppendThumbnails(ExportItemList* list, PictureIconView* view, bool selected
   for (long item = 0; item < count; ++item) {
     if (selected_only && !view->IsSelected(item)) continue;
     if (const PictureIconViewData* data = view->GetItemData(item))
-      NewItem(list, data->path, wxString(), data->name);
+      NewItem(list, data->path, wxString(), data->name, data->size);
   }
 }
 
@@ -393,20 +402,11 @@ void ToolBar::GetExportListFromPictureItem(ExportItemList* list, PictureIconView
   AppendThumbnails(list, view, false);
 }
 
-void ToolBar::OnMenuExportCatalog(wxCommandEvent&) {
-  // Served by the export worker.
-}
-
-namespace {
-
-// The content view when the right pane shows it.
 DeviceContentView* ShownContentView() {
   TransferApp& app = wxGetApp();
   if (!app.right_pane_ || !app.right_pane_->ZLIsShown(kDeviceContentView)) return nullptr;
   return app.device_content_view_;
 }
-
-}  // namespace
 
 void ToolBar::OnMenuCheckAll(wxCommandEvent&) { ApplyCheckCommand(kCheckAll); }
 void ToolBar::OnMenuClearChecked(wxCommandEvent&) { ApplyCheckCommand(kClearChecked); }

@@ -7,12 +7,17 @@
 #include <wx/gdicmn.h>
 #include <wx/panel.h>
 
+#include <wx/stopwatch.h>
+
 #include <cstdint>
+#include <functional>
 
 #include "export/export_item.h"
 
 class wxBitmap;
+class wxCloseEvent;
 class wxMenu;
+class wxThreadEvent;
 class wxSearchCtrl;
 class DhWordButton;
 class ZLButton;
@@ -52,8 +57,33 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   void ZLDisableSearchEntry();
 
   void OnMenuQuit(wxCommandEvent& event);
-  // Whole-category exports (5100 to 5112); the export worker serves them.
+  // Export requests: the Export button (what the content view shows,
+  // checked or else all; all Music when no category is open), "Export
+  // Checked" (checked only), the "Export All" commands and the navigation
+  // popup's group commands (from the device's records).
+  void OnExportButtonClicked(wxCommandEvent& event);
+  void OnMenuExportChecked(wxCommandEvent& event);
   void OnMenuExportCatalog(wxCommandEvent& event);
+  // Opens a category's export folder in the file manager.
+  void OnMenuOpenDefaultFolder(wxCommandEvent& event);
+  // Takes ownership of the request: asks for the folder when the options
+  // say so, opens the progress dialog and starts the worker; an empty or
+  // cancelled request is deleted.
+  void ZLExportDeviceFileByCatalog(ExportCatalogInfo* request);
+  // The export worker's hand-shakes (106, 108, 109) and the progress
+  // dialog's close, which stops the export.
+  void OnUpdateCurrentExportFile(wxThreadEvent& event);
+  void OnUpdateProgressStep(wxThreadEvent& event);
+  void OnExportComplete(wxThreadEvent& event);
+  void OnProgressDialogClose(wxCloseEvent& event);
+
+  // What the export asks of the user and the desktop; tests put their own
+  // in. A message box with these wx style flags, answering wxYES, wxNO or
+  // wxOK; the folder chooser, true with the folder confirmed; the file
+  // manager on a folder.
+  static std::function<int(const wxString& text, long style)> message_box_;
+  static std::function<bool(wxString* folder)> choose_folder_;
+  static std::function<void(const wxString& folder)> open_folder_;
   void OnMenuCheckAll(wxCommandEvent& event);
   void OnMenuClearChecked(wxCommandEvent& event);
   void OnMenuInverseChecked(wxCommandEvent& event);
@@ -129,11 +159,21 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   // content view shows.
   void ApplyCheckCommand(CheckCommand command);
 
+  // The progress dialog's message: the item's text and the overall line.
+  void ShowExportMessage(int value);
+
   wxBitmap* background_;
   int language_;
+  wxString export_text_;     // the current item's progress text
+  wxString overall_text_;    // bytes done of the whole request
+  wxStopWatch export_clock_;  // since the export started
+  long overall_shown_ms_ = 0;
 
   wxDECLARE_EVENT_TABLE();
 };
+
+// The content view when the right pane shows it, else null.
+class DeviceContentView* ShownContentView();
 
 // The Export button's cut of its picture (left cap width in x, stretched
 // middle width in width, caption top in y) from the face, or one that fits
@@ -153,6 +193,8 @@ enum ToolBarId {
   kHelpMenuButtonId = 5132,
   kFirstExportCatalogId = 5100,  // the category code's id less one
   kLastExportCatalogId = 5112,
+  kFirstOpenFolderId = 5114,
+  kLastOpenFolderId = 5124,
   kExportCheckedId = 5126,
   kCheckAllId = 5127,
   kInverseCheckedId = 5128,

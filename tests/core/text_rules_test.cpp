@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <wx/filefn.h>
+#include <unistd.h>
 
 #include "app/string_util.h"
 #include "app/zl_string_helper.h"
@@ -224,12 +225,10 @@ class GetNewFilePathTest : public ::testing::Test {
   wxString dir_;
 };
 
-TEST_F(GetNewFilePathTest, FreePathComesBackWithForwardSlashes) {
-  wxString wished = dir_ + "/Song.mp3";
-  wxString backslashed = wished;
-  backslashed.Replace("/", "\\");
-  EXPECT_EQ(StringUtil::GetNewFilePath(wished), wished);
-  EXPECT_EQ(StringUtil::GetNewFilePath(backslashed), wished);
+TEST_F(GetNewFilePathTest, FreePathComesBackAsItIs) {
+  EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/Song.mp3"), dir_ + "/Song.mp3");
+  // A backslash is part of a name here: "a\\b" is one folder, not two.
+  EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/a\\b/Song.mp3"), dir_ + "/a\\b/Song.mp3");
 }
 
 TEST_F(GetNewFilePathTest, CountsUpBehindTheNameBeforeTheLastDot) {
@@ -247,19 +246,29 @@ TEST_F(GetNewFilePathTest, CountsUpBehindTheNameBeforeTheLastDot) {
   Touch("README");
   EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/README"),
             dir_ + "/README(1).");
+
+  Touch("back\\slash.mp3");
+  EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/back\\slash.mp3"),
+            dir_ + "/back\\slash(1).mp3");
 }
 
-TEST_F(GetNewFilePathTest, BackslashedExistingPathGetsACounter) {
-  Touch("Song.mp3");
-  wxString backslashed = dir_ + "/Song.mp3";
-  backslashed.Replace("/", "\\");
-  EXPECT_EQ(StringUtil::GetNewFilePath(backslashed), dir_ + "/Song(1).mp3");
-}
-
-TEST_F(GetNewFilePathTest, ADirectoryOfTheSameNameDoesNotCount) {
+TEST_F(GetNewFilePathTest, AFolderOrALinkTakesTheNameToo) {
   ASSERT_TRUE(wxMkdir(dir_ + "/Album.mp3"));
-  EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/Album.mp3"),
-            dir_ + "/Album.mp3");
+  EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/Album.mp3"), dir_ + "/Album(1).mp3");
+  ASSERT_EQ(symlink("/nonexistent/target", (dir_ + "/Dangling.mp3").utf8_str()), 0);
+  EXPECT_EQ(StringUtil::GetNewFilePath(dir_ + "/Dangling.mp3"), dir_ + "/Dangling(1).mp3");
+}
+
+TEST_F(GetNewFilePathTest, ACounterNeverMakesTheNameTooLong) {
+  // 250 bytes of two-byte letters: the counter takes the room of the last
+  // letters, never half a letter.
+  const wxString name(wxUniChar(0xE9), 125);
+  Touch(name + ".mp3");
+  const wxString free = StringUtil::GetNewFilePath(dir_ + "/" + name + ".mp3");
+  const wxString last = free.AfterLast('/');
+  EXPECT_LE(last.utf8_str().length(), 255u);
+  EXPECT_TRUE(last.EndsWith("(1).mp3"));
+  EXPECT_EQ(last, wxString(wxUniChar(0xE9), 124) + "(1).mp3");
 }
 
 }  // namespace
