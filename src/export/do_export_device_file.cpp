@@ -112,6 +112,7 @@ bool ExportStopped(uint64_t generation) {
 }
 
 std::atomic<int> DoExportDeviceFile::running_(0);
+void (*DoExportDeviceFile::name_chosen_)(const wxString&) = nullptr;
 
 int DoExportDeviceFile::RunningCount() { return running_; }
 
@@ -216,7 +217,11 @@ wxThread::ExitCode DoExportDeviceFile::Entry() {
           reason = _("its folder could not be written");
           as_file = false;
         } else {
+          // A folder copy reports no progress to stop at: the stop lock is let
+          // go meanwhile, so that closing the dialog never waits for it.
+          stop_lock.Unlock();
           const int copied = device->ExportDirectory(item.path.utf8_str(), staging.utf8_str());
+          stop_lock.Lock();
           if (ExportStopped(generation_)) {
             RemoveTree(staging);
             return 0;
@@ -240,6 +245,7 @@ wxThread::ExitCode DoExportDeviceFile::Entry() {
         const wxString name = ExportFileName(item.title, item.path);
         for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
           const wxString target = StringUtil::GetNewFilePath(folder + "/" + name);
+          if (name_chosen_) name_chosen_(target);
           const int copied =
               device->ExportFile(item.path.utf8_str(), target.utf8_str(), DoExportFileCallback);
           if (ExportStopped(generation_)) return 0;

@@ -1,6 +1,7 @@
 #ifndef PORTIVA_EXPORT_DO_EXPORT_DEVICE_FILE_H
 #define PORTIVA_EXPORT_DO_EXPORT_DEVICE_FILE_H
 
+#include <wx/string.h>
 #include <wx/thread.h>
 
 #include <atomic>
@@ -32,6 +33,11 @@ class DoExportDeviceFile : public wxThread {
 
   // How many export workers exist now.
   static int RunningCount();
+
+  // Called on the worker with each target name chosen for a file, just
+  // before the copy creates it: lets a test take the name meanwhile, as
+  // another program writing into the folder could.
+  static void (*name_chosen_)(const wxString& target);
 
  protected:
   ExitCode Entry() override;

@@ -65,6 +65,11 @@ DeviceImageBuilder& DeviceImageBuilder::File(const std::string& device_path,
   return *this;
 }
 
+DeviceImageBuilder& DeviceImageBuilder::Setting(const std::string& key, plist_t value) {
+  plist_dict_set_item(description_, key.c_str(), value);
+  return *this;
+}
+
 namespace {
 std::string RawMarker(size_t index) {
   return "@@raw-" + std::to_string(index) + "@@";

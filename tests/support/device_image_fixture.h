@@ -22,6 +22,9 @@ class DeviceImageBuilder {
   DeviceImageBuilder& List(const std::string& key, plist_t list);
   DeviceImageBuilder& File(const std::string& device_path,
                            const std::string& content);
+  // Any other key of the description ("ThrottleBytesPerSecond",
+  // "FailingFiles"); takes ownership of the node.
+  DeviceImageBuilder& Setting(const std::string& key, plist_t value);
 
   // A stand-in for a string value whose bytes no string node can be built
   // with (a NUL inside, bad UTF-8): put it where the value goes, and Write
