@@ -14,7 +14,7 @@ namespace {
 void Usage(FILE* to) {
   std::fprintf(to,
                "usage: demo_device_gen --out DIR [--name NAME] [--songs N] [--photos N]\n"
-               "                       [--camera-roll N] [--seed S] [--verbose]\n"
+               "                       [--camera-roll N] [--song-bytes N] [--seed S] [--verbose]\n"
                "Without counts it writes the demo phone; a count replaces the demo's number\n"
                "for that list, and items beyond the demo's share their content.\n");
 }
@@ -50,6 +50,10 @@ int main(int argc, char** argv) {
       ok = ParseCount(argv[++i], &options.photos);
     } else if (arg == "--camera-roll" && has_value) {
       ok = ParseCount(argv[++i], &options.camera_roll);
+    } else if (arg == "--song-bytes" && has_value) {
+      long bytes = 0;
+      ok = ParseCount(argv[++i], &bytes);
+      options.song_bytes = static_cast<uint64_t>(bytes);
     } else if (arg == "--seed" && has_value) {
       char* end = nullptr;
       options.seed = std::strtoull(argv[++i], &end, 10);

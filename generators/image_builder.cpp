@@ -282,6 +282,19 @@ Pcm MakeSongPcm(Rng& rng, SoundFormat format, uint32_t duration_ms) {
   return SynthesizeMusic(rng, 22050, 1, duration_ms);
 }
 
+// Grows a RIFF file to exactly size bytes with a trailing "JUNK" chunk.
+void PadRiff(std::string* riff, uint64_t size) {
+  const uint64_t pad = size - riff->size() - 8;
+  auto le32 = [](uint64_t v) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    return b;
+  };
+  *riff += "JUNK" + le32(pad);
+  riff->append(pad, '\0');
+  riff->replace(4, 4, le32(riff->size() - 8));
+}
+
 bool Builder::MakeMusic() {
   Rng rng = Stream("music");
   const size_t wanted = options_.songs < 0 ? kSongCount : static_cast<size_t>(options_.songs);
@@ -310,9 +323,16 @@ bool Builder::MakeBulkMusic(size_t count) {
   MakeDirs(work_);
   for (size_t p = 0; p < pool_size; ++p) {
     Rng sound = rng.Fork();
-    Pcm pcm = SynthesizeMusic(sound, 22050, 1, RoundDurationMs(static_cast<uint32_t>(sound.Range(3000, 9000))));
+    uint32_t duration_ms = static_cast<uint32_t>(sound.Range(3000, 9000));
+    // 16-bit mono at 22050 Hz: 44100 bytes a second.
+    if (options_.song_bytes > 0)
+      duration_ms = static_cast<uint32_t>(std::min<uint64_t>(
+          duration_ms, std::max<uint64_t>(100, (options_.song_bytes > 1024 ? options_.song_bytes - 1024 : 0) * 1000 / 44100)));
+    Pcm pcm = SynthesizeMusic(sound, 22050, 1, RoundDurationMs(duration_ms));
+    std::string wav = EncodeWav(pcm, nullptr);
+    if (options_.song_bytes >= wav.size() + 8) PadRiff(&wav, options_.song_bytes);
     std::string file = work_ + "/song-pool-" + std::to_string(p) + ".wav";
-    if (!WriteFile(file, EncodeWav(pcm, nullptr))) return Fail("cannot write " + file);
+    if (!WriteFile(file, wav)) return Fail("cannot write " + file);
     pool.emplace_back(file, pcm.DurationMs());
   }
   auto name_of = [&rng](const char* suffix) {
@@ -620,7 +640,8 @@ bool Builder::WriteDescription() {
   while (audio + video + pictures + others + kGB > capacity) capacity *= 2;
 
   uint64_t id_hash = HashText(options_.name + "|" + std::to_string(options_.songs) + "|" +
-                                  std::to_string(options_.photos) + "|" + std::to_string(options_.camera_roll),
+                                  std::to_string(options_.photos) + "|" + std::to_string(options_.camera_roll) +
+                                  (options_.song_bytes ? "|" + std::to_string(options_.song_bytes) : ""),
                               options_.seed);
   Rng id_rng(id_hash);
   std::string identifier;

@@ -16,6 +16,10 @@ struct ImageOptions {
   long songs = -1;
   long photos = -1;
   long camera_roll = -1;
+  // 0: as synthesised. Otherwise every added benchmark song is about this
+  // many bytes: a shorter sound, or its sound followed by a padding chunk
+  // that players skip.
+  uint64_t song_bytes = 0;
   uint64_t seed = 1;
   bool verbose = false;
 };

@@ -8,6 +8,7 @@
 #include <wx/panel.h>
 
 #include <wx/stopwatch.h>
+#include <wx/timer.h>
 
 #include <cstdint>
 #include <functional>
@@ -159,15 +160,26 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   // content view shows.
   void ApplyCheckCommand(CheckCommand command);
 
-  // The progress dialog's message: the item's text and the overall line.
-  void ShowExportMessage(int value);
+  // The worker's news reach the progress dialog at most every
+  // kProgressIntervalMs: each update lays the dialog out and runs an event
+  // loop, which would cost more than copying a small file. What came in
+  // between is shown by a timer.
+  void ShowProgress();
+  void FlushProgress();
+  void OnProgressTimer(wxTimerEvent& event);
+  static const long kProgressIntervalMs = 40;
 
   wxBitmap* background_;
   int language_;
-  wxString export_text_;     // the current item's progress text
-  wxString overall_text_;    // bytes done of the whole request
+  wxString export_text_;      // the current item's progress text
+  int progress_value_ = 0;    // the value the dialog is to show
+  uint64_t progress_done_ = 0;
+  uint64_t progress_total_ = 0;
+  bool message_changed_ = false;
   wxStopWatch export_clock_;  // since the export started
+  long progress_shown_ms_ = 0;
   long overall_shown_ms_ = 0;
+  wxTimer progress_timer_;
 
   wxDECLARE_EVENT_TABLE();
 };

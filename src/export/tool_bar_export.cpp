@@ -11,6 +11,7 @@
 #include "app/app_data.h"
 #include "app/category_table.h"
 #include "app/transfer_app.h"
+#include "app/zl_string_helper.h"
 #include "export/do_export_device_file.h"
 #include "export/export_list.h"
 #include "export/export_plan.h"
@@ -203,14 +204,23 @@ void ToolBar::ZLExportDeviceFileByCatalog(ExportCatalogInfo* request_in) {
       new wxProgressDialog(_("Export"), wxString(' ', 80) + "\n ", 10000, app.frame_,
                            wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_SMOOTH);
   dialog->Bind(wxEVT_CLOSE_WINDOW, &ToolBar::OnProgressDialogClose, this);
+  // The dialog fits itself to a longer message again: 500 pixels stay its
+  // least width.
+  dialog->SetMinSize(wxSize(500, -1));
   dialog->SetSize(wxSize(500, dialog->GetSize().y));
   dialog->Centre(wxBOTH);
   dialog->Show();
   app.progress_dialog_ = dialog;
   export_text_.clear();
-  overall_text_.clear();
+  progress_value_ = 0;
+  progress_done_ = progress_total_ = 0;
+  message_changed_ = false;
   export_clock_.Start();
-  overall_shown_ms_ = -1000;
+  progress_shown_ms_ = overall_shown_ms_ = -1000;
+  if (!progress_timer_.GetOwner()) {
+    progress_timer_.SetOwner(this);
+    Bind(wxEVT_TIMER, &ToolBar::OnProgressTimer, this, progress_timer_.GetId());
+  }
 
   uint64_t generation;
   {
@@ -226,34 +236,51 @@ void ToolBar::ZLExportDeviceFileByCatalog(ExportCatalogInfo* request_in) {
   }
 }
 
-void ToolBar::ShowExportMessage(int value) {
-  UpdateProgressDialog(value, export_text_ + "\n" + overall_text_);
+void ToolBar::ShowProgress() {
+  if (export_clock_.Time() - progress_shown_ms_ >= kProgressIntervalMs)
+    FlushProgress();
+  else if (!progress_timer_.IsRunning())
+    progress_timer_.StartOnce(kProgressIntervalMs);
 }
+
+void ToolBar::FlushProgress() {
+  if (!wxGetApp().progress_dialog_) return;
+  const long now = export_clock_.Time();
+  progress_shown_ms_ = now;
+  // The overall line a few times a second, so that the speed reads calmly.
+  if (now - overall_shown_ms_ >= 250 || progress_done_ >= progress_total_) {
+    overall_shown_ms_ = now;
+    message_changed_ = true;
+  }
+  wxString message;
+  if (message_changed_)
+    message = export_text_ + "\n" + ExportOverallText(progress_done_, progress_total_, now);
+  message_changed_ = false;
+  UpdateProgressDialog(progress_value_, message);
+}
+
+void ToolBar::OnProgressTimer(wxTimerEvent&) { FlushProgress(); }
 
 void ToolBar::OnUpdateCurrentExportFile(wxThreadEvent& event) {
   HandshakeReply reply(AppData::update_current_export_file_lock_,
                        AppData::update_current_export_file_cond_, event);
   if (!ExportShowing(event)) return;
-  export_text_ = event.GetString();
-  ShowExportMessage(wxGetApp().progress_dialog_->GetValue());
+  // One line of bounded length: a long or many-line title must not stretch
+  // the dialog off the screen.
+  export_text_ = ZLStringHelper::MakeOneLine(event.GetString(), 100);
+  message_changed_ = true;
+  ShowProgress();
 }
 
 void ToolBar::OnUpdateProgressStep(wxThreadEvent& event) {
   HandshakeReply reply(AppData::update_current_progress_step_lock_,
                        AppData::update_current_progress_step_cond_, event);
   if (!ExportShowing(event)) return;
-  const int value = ShownProgressValue(event.GetInt());
+  progress_value_ = ShownProgressValue(event.GetInt());
   const ExportProgress progress = event.GetPayload<ExportProgress>();
-  const long now = export_clock_.Time();
-  // The overall line a few times a second: each new text lays out the
-  // dialog again.
-  if (now - overall_shown_ms_ < 250 && progress.done < progress.total) {
-    UpdateProgressDialog(value, wxEmptyString);
-    return;
-  }
-  overall_shown_ms_ = now;
-  overall_text_ = ExportOverallText(progress.done, progress.total, now);
-  ShowExportMessage(value);
+  progress_done_ = progress.done;
+  progress_total_ = progress.total;
+  ShowProgress();
 }
 
 void ToolBar::OnProgressDialogClose(wxCloseEvent&) {

@@ -5,11 +5,15 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/generic/msgdlgg.h>
+#include <wx/timer.h>
 #include <wx/menu.h>
 #include <wx/progdlg.h>
 #include <wx/treectrl.h>
 #include <zip.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -24,6 +28,7 @@
 #include "device_image_fixture.h"
 #include "export/do_export_device_file.h"
 #include "export/tool_bar.h"
+#include "screen_capture.h"
 #include "settings/option_data.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
@@ -561,3 +566,45 @@ TEST_F(ExportTest, OpenFolderCommandsOpenEachCategorysFolder) {
 }
 
 }  // namespace
+
+// Not a test: saves screenshots of the progress dialog during an export and
+// of the completion messages, for a person to look at.
+//   PORTIVA_SHOTS=/tmp/shots export_tests --gtest_also_run_disabled_tests
+//     --gtest_filter='*ExportScreenshots*'
+TEST_F(ExportTest, DISABLED_ExportScreenshots) {
+  const char* dir = getenv("PORTIVA_SHOTS");
+  ASSERT_NE(dir, nullptr);
+  auto shoot = [dir](const std::string& name) {
+    testsupport::CaptureScreen(wxRect(0, 0, 1300, 800))
+        .SaveFile(wxString::FromUTF8(std::string(dir) + "/" + name + ".png"), wxBITMAP_TYPE_PNG);
+  };
+  Phone().Setting("FailingFiles", ArrayOf({plist_new_string(kSongC.path.c_str())}));
+  Slow(20000);
+  StartAndDetect();
+  frame_->SetPosition(wxPoint(0, 0));
+  // The real message box, shot while it is up and then answered.
+  ToolBar::message_box_ = [&shoot](const wxString& text, long style) {
+    // The generic box, which can be ended from a timer; the program shows
+    // the native one, of the same texts and buttons.
+    wxGenericMessageDialog dialog(wxGetApp().frame_, text, wxEmptyString, style);
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      shoot(g_messages.empty() ? "export-2-failures" : "export-3-finished");
+      dialog.EndModal(wxID_NO);
+    });
+    timer.StartOnce(800);
+    dialog.ShowModal();
+    g_messages.push_back({text, style});
+    return wxNO;
+  };
+  Command(wxEVT_MENU, 5100);
+  ASSERT_TRUE(testsupport::RunLoopUntil([&] { return Dialog() && Dialog()->GetValue() > 3000; }));
+  testsupport::RunLoopFor(1200);
+  shoot("export-1-progress");
+  ASSERT_TRUE(ExportEnded(30000));
+  image_->Setting("FailingFiles", ArrayOf({}));
+  image_->Setting("ThrottleBytesPerSecond", plist_new_uint(0));
+  image_->Write();
+  Command(wxEVT_MENU, 5107);
+  ASSERT_TRUE(ExportEnded(30000));
+}
