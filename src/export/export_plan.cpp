@@ -177,7 +177,10 @@ std::string PlaylistFileText(const std::vector<PlaylistEntry>& entries) {
   std::string text = "#EXTM3U\n";
   for (const PlaylistEntry& entry : entries) {
     text += "#EXTINF:-1," + ZLStringHelper::MakeOneLine(entry.title, 512).utf8_string() + "\n";
-    text += entry.relative_path.utf8_string() + "\n";
+    // A line that begins with "#" would read as a comment.
+    const wxString path =
+        entry.relative_path.StartsWith("#") ? "./" + entry.relative_path : entry.relative_path;
+    text += path.utf8_string() + "\n";
   }
   return text;
 }

@@ -173,6 +173,8 @@ TEST(ExportPlanTest, PlaylistFileListsEntriesInOrder) {
   EXPECT_EQ(PlaylistFileText({{"Road/One.mp3", "One"}, {"Road/Two(1).m4a", "Two\nLines"}}),
             "#EXTM3U\n#EXTINF:-1,One\nRoad/One.mp3\n#EXTINF:-1,Two\xe2\x86\xb5Lines\n"
             "Road/Two(1).m4a\n");
+  EXPECT_EQ(PlaylistFileText({{"#1 Hits/One.mp3", "One"}}),
+            "#EXTM3U\n#EXTINF:-1,One\n./#1 Hits/One.mp3\n");
 }
 
 }  // namespace
