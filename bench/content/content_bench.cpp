@@ -16,11 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "../detect/bench_files.h"
 #include "app/category_table.h"
 #include "app/transfer_app.h"
 #include "common/domain_face.h"
 #include "device_image_fixture.h"
 #include "export/tool_bar.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
 #include "window/filter_list_ctrl.h"
@@ -29,15 +31,6 @@
 #include "window/transfer_frame.h"
 
 namespace {
-
-long ResidentMegabytes() {
-  long pages = 0, resident = 0;
-  FILE* statm = fopen("/proc/self/statm", "r");
-  if (!statm) return -1;
-  if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = -1;
-  fclose(statm);
-  return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
 
 // Lets the toolkit lay out and paint what changed.
 void Settle(wxWindow* window) {
@@ -61,14 +54,8 @@ void Bench(int songs) {
   }
   testsupport::ConnectImages({dir});
   TransferApp& app = wxGetApp();
-  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY,
-                                           TransferApp::GetWindowTitle(),
-                                           wxDefaultPosition, wxSize(1000, 700));
-  app.frame_ = frame;
-  frame->Show(true);
-  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
-    return frame->detection_started() && !app.left_pane_->detecting();
-  }, 120000));
+  TransferFrame* frame = nullptr;
+  ASSERT_TRUE(testsupport::StartMainWindow(&frame, wxSize(1000, 700), 120000));
   LeftPane* pane = app.left_pane_;
   PublicListCtrl* list = app.public_list_;
   wxTreeItemId music = pane->category_item(0);
@@ -121,7 +108,7 @@ void Bench(int songs) {
          "artist filter (%u artists, %u rows) %4ld ms, Check All (%u) %4ld ms, "
          "resident %4ld MB\n",
          songs, rows, fill_ms, sorted[sorted.size() / 2], sorted.back(), artist_rows - 1,
-         filtered, filter_ms, checked, check_ms, ResidentMegabytes());
+         filtered, filter_ms, checked, check_ms, bench::ResidentMegabytes());
   fflush(stdout);
   frame->Destroy();
   testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });

@@ -3,6 +3,7 @@
 #include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -25,6 +26,15 @@ std::string MakeTempDir(const char* prefix, const char* tag) {
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   return mkdtemp(name.data()) ? std::string(name.data()) : std::string();
+}
+
+long ResidentMegabytes() {
+  long pages = 0, resident = 0;
+  FILE* statm = fopen("/proc/self/statm", "r");
+  if (!statm) return -1;
+  if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = -1;
+  fclose(statm);
+  return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
 }
 
 }  // namespace bench

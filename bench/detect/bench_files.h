@@ -11,6 +11,9 @@ std::string MakeTempDir(const char* prefix, const char* tag);
 // Removes a folder and everything in it, links not followed.
 void RemoveTree(const std::string& path);
 
+// The process's resident memory in megabytes, -1 when unknown.
+long ResidentMegabytes();
+
 }  // namespace bench
 
 #endif

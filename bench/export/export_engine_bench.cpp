@@ -34,6 +34,7 @@
 #include "export/export_list.h"
 #include "export/tool_bar.h"
 #include "settings/option_data.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/left_pane.h"
 #include "window/transfer_frame.h"
@@ -77,12 +78,8 @@ void Bench(long files, uint64_t bytes, int rounds) {
   testsupport::ConnectImages({phone});
 
   TransferApp& app = wxGetApp();
-  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
-                                           wxDefaultPosition, wxSize(1000, 700));
-  app.frame_ = frame;
-  frame->Show(true);
-  ASSERT_TRUE(testsupport::RunLoopUntil(
-      [&] { return frame->detection_started() && !app.left_pane_->detecting(); }, 120000));
+  TransferFrame* frame = nullptr;
+  ASSERT_TRUE(testsupport::StartMainWindow(&frame, wxSize(1000, 700), 120000));
 
   // The added songs of the phone's Music list.
   ExportCatalogInfo all;

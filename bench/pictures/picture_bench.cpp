@@ -17,9 +17,11 @@
 #include <sstream>
 #include <string>
 
+#include "../detect/bench_files.h"
 #include "app/transfer_app.h"
 #include "common/domain_face.h"
 #include "device_image_fixture.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/do_load_picture.h"
 #include "window/left_pane.h"
@@ -28,15 +30,6 @@
 #include "window/transfer_frame.h"
 
 namespace {
-
-long ResidentMegabytes() {
-  long pages = 0, resident = 0;
-  FILE* statm = fopen("/proc/self/statm", "r");
-  if (!statm) return -1;
-  if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = -1;
-  fclose(statm);
-  return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
-}
 
 // Ticks every few milliseconds and remembers the longest gap: how long
 // the GUI thread was kept from its events.
@@ -92,16 +85,11 @@ void Bench(int pictures) {
     ADD_FAILURE() << "generator failed: " << command;
     return;
   }
-  const long before = ResidentMegabytes();
+  const long before = bench::ResidentMegabytes();
   testsupport::ConnectImages({dir});
   TransferApp& app = wxGetApp();
-  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
-                                           wxDefaultPosition, wxSize(1000, 700));
-  app.frame_ = frame;
-  frame->Show(true);
-  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
-    return frame->detection_started() && !app.left_pane_->detecting();
-  }, 300000));
+  TransferFrame* frame = nullptr;
+  ASSERT_TRUE(testsupport::StartMainWindow(&frame, wxSize(1000, 700), 300000));
   LeftPane* pane = app.left_pane_;
   PictureIconView* view = app.camera_roll_icon_view_;
 
@@ -119,8 +107,8 @@ void Bench(int pictures) {
     thumbnails += view->HasItemThumbnail(item);
   printf("pictures %6d: first screenful %6ld ms, all %7ld ms (%ld thumbnails held), "
          "longest GUI gap %4ld ms, resident %4ld MB (+%ld MB)\n",
-         pictures, first_ms, all_ms, thumbnails, gaps.longest(), ResidentMegabytes(),
-         ResidentMegabytes() - before);
+         pictures, first_ms, all_ms, thumbnails, gaps.longest(), bench::ResidentMegabytes(),
+         bench::ResidentMegabytes() - before);
   fflush(stdout);
   frame->Destroy();
   testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });

@@ -509,13 +509,7 @@ void ToolBar::OnFilterViewButtonClicked(wxCommandEvent&) {
   DeviceContentView* content = ShownContentView();
   if (!content) return;
   if (content->ZLIsShown(kContentMediaList)) {
-    wxSplitterWindow* splitter = content->public_view_splitter();
-    if (!splitter || splitter->IsSplit()) return;
-    content->filter_panel()->Show();
-    splitter->SplitHorizontally(content->filter_panel(), content->public_list(),
-                                static_cast<int>(splitter->GetSize().y * 0.4));
-    splitter->SetSashGravity(0.4);
-    splitter->SetMinimumPaneSize(1);
+    content->SplitFilterView();
   } else if (content->ZLIsShown(kContentCameraRollList)) {
     content->ZLShowView(kContentCameraRollIcons);
     ZLSetStatusHintWhenPictureCheck(content->camera_roll_icon_view());

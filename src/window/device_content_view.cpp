@@ -365,6 +365,16 @@ void DeviceContentView::ZLShowView(int view) {
   }
 }
 
+void DeviceContentView::SplitFilterView() {
+  wxSplitterWindow* splitter = public_view_splitter_;
+  if (!splitter || splitter->IsSplit()) return;
+  filter_panel_->Show();
+  splitter->SplitHorizontally(filter_panel_, public_list_,
+                              static_cast<int>(splitter->GetSize().y * kSashFraction));
+  splitter->SetSashGravity(kSashFraction);
+  splitter->SetMinimumPaneSize(1);
+}
+
 bool DeviceContentView::ZLIsShown(int view) const {
   return view >= 0 && view < kSubViewCount && sub_views_[view]->IsShown();
 }

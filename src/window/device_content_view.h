@@ -44,6 +44,9 @@ class DeviceContentView : public ThemePanel {
 
   void ZLShowView(int view);
   bool ZLIsShown(int view) const;
+  // Shows the filter lists above the media list again, the sash at its
+  // share of the height; nothing when they are shown.
+  void SplitFilterView();
 
   void SetupString();
   void ChangeLanguage();

@@ -30,6 +30,7 @@
 #include "export/tool_bar.h"
 #include "screen_capture.h"
 #include "settings/option_data.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
 #include "window/left_pane.h"
@@ -211,11 +212,7 @@ class ExportTest : public ::testing::Test {
   void StartAndDetect() {
     testsupport::ConnectImages({image_->Write()});
     TransferApp& app = wxGetApp();
-    frame_ = app.frame_ = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
-                                           wxDefaultPosition, wxSize(1000, 700));
-    frame_->Show(true);
-    ASSERT_TRUE(testsupport::RunLoopUntil(
-        [&] { return frame_->detection_started() && !app.left_pane_->detecting(); }, 10000));
+    ASSERT_TRUE(testsupport::StartMainWindow(&frame_, wxSize(1000, 700), 10000));
     tool_bar_ = app.tool_bar_;
     pane_ = app.left_pane_;
   }

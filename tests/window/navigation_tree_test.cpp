@@ -18,6 +18,7 @@
 #include "device/device_record.h"
 #include "device_image_fixture.h"
 #include "catalog_in_memory.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/left_pane.h"
 #include "window/right_pane.h"
@@ -128,13 +129,7 @@ class NavigationTreeTest : public ::testing::Test {
 
   void StartAndDetect() {
     TransferApp& app = wxGetApp();
-    frame_ = app.frame_ = new TransferFrame(nullptr, wxID_ANY,
-                                           TransferApp::GetWindowTitle(),
-                                           wxDefaultPosition, wxSize(900, 600));
-    frame_->Show(true);
-    ASSERT_TRUE(testsupport::RunLoopUntil([&] {
-      return frame_->detection_started() && !app.left_pane_->detecting();
-    }, 10000));
+    ASSERT_TRUE(testsupport::StartMainWindow(&frame_, wxSize(900, 600), 10000));
     pane_ = app.left_pane_;
     tree_ = pane_->navigation_tree();
   }

@@ -14,6 +14,7 @@
 #include "device_image_fixture.h"
 #include "export/export_item.h"
 #include "export/tool_bar.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
 #include "window/do_load_picture.h"
@@ -105,12 +106,7 @@ class PictureViewsTest : public ::testing::Test {
 
   void StartAndDetect() {
     TransferApp& app = wxGetApp();
-    frame_ = app.frame_ = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
-                                           wxDefaultPosition, wxSize(1000, 700));
-    frame_->Show(true);
-    ASSERT_TRUE(testsupport::RunLoopUntil([&] {
-      return frame_->detection_started() && !app.left_pane_->detecting();
-    }, 10000));
+    ASSERT_TRUE(testsupport::StartMainWindow(&frame_, wxSize(1000, 700), 10000));
     pane_ = app.left_pane_;
     icons_ = app.camera_roll_icon_view_;
     ASSERT_NE(icons_, nullptr);

@@ -16,6 +16,7 @@
 #include "common/domain_face.h"
 #include "export/tool_bar.h"
 #include "screen_capture.h"
+#include "main_window.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
 #include "window/filter_list_ctrl.h"
@@ -39,13 +40,8 @@ void Shoot(wxWindow* frame, const std::string& name) {
 
 void ShootLanguage(const std::string& language) {
   TransferApp& app = wxGetApp();
-  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
-                                           wxPoint(0, 0), wxSize(1100, 720));
-  app.frame_ = frame;
-  frame->Show(true);
-  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
-    return frame->detection_started() && !app.left_pane_->detecting();
-  }, 20000));
+  TransferFrame* frame = nullptr;
+  ASSERT_TRUE(testsupport::StartMainWindow(&frame, wxSize(1100, 720), 20000, wxPoint(0, 0)));
   LeftPane* pane = app.left_pane_;
   wxTreeCtrl* tree = pane->navigation_tree();
   Shoot(frame, language + "-1-tree");
@@ -129,13 +125,8 @@ TEST(ContentScreenshots, DISABLED_CameraRollLoading) {
   DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) + "/Themes/face.xml");
   setenv("PORTIVA_DEVICE_IMAGES", device, 1);
   TransferApp& app = wxGetApp();
-  TransferFrame* frame = new TransferFrame(nullptr, wxID_ANY, TransferApp::GetWindowTitle(),
-                                           wxPoint(0, 0), wxSize(1100, 720));
-  app.frame_ = frame;
-  frame->Show(true);
-  ASSERT_TRUE(testsupport::RunLoopUntil([&] {
-    return frame->detection_started() && !app.left_pane_->detecting();
-  }, 60000));
+  TransferFrame* frame = nullptr;
+  ASSERT_TRUE(testsupport::StartMainWindow(&frame, wxSize(1100, 720), 60000, wxPoint(0, 0)));
   LeftPane* pane = app.left_pane_;
   pane->navigation_tree()->SelectItem(pane->category_item(9));  // Camera Roll
   app.camera_roll_icon_view_->EnsureVisible(600);
