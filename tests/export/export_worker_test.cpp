@@ -60,7 +60,7 @@ const Media kSongB{"Song B", "/iTunes_Control/Music/F01/BBBB.m4a", std::string(2
 const Media kSongC{"Song C", "/iTunes_Control/Music/F02/CCCC.mp3", std::string(10000, 'c')};
 const Media kRing{"Ring", "/iTunes_Control/Ringtones/R1.m4r", "ring"};
 const Media kManual{"Manual", "/Books/Manual.pdf", "%PDF-1.4 manual"};
-const Media kNovel{"Novel", "/Books/Novel.epub", ""};  // a directory
+const Media kNovel{"Novel", "/Books/Novel.EPUB", ""};  // a directory, named in capitals
 
 // A file's content as the trees hold it: short ones whole, long ones by
 // their size and first letter, so that a failure stays readable.
@@ -186,9 +186,9 @@ class ExportTest : public ::testing::Test {
     image.Identifier(std::string(40, 'e')).Info(Dict({{"DeviceName", "Phone"}, {"Type", "iPhone9,1"}}));
     for (const Media* media : {&kSongA, &kSongB, &kSongC, &kRing, &kManual})
       image.File(media->path, media->content);
-    image.File("/Books/Novel.epub/mimetype", "application/epub+zip")
-        .File("/Books/Novel.epub/META-INF/container.xml", "<container/>")
-        .File("/Books/Novel.epub/OEBPS/text.xhtml", std::string(3000, 'n'));
+    image.File("/Books/Novel.EPUB/mimetype", "application/epub+zip")
+        .File("/Books/Novel.EPUB/META-INF/container.xml", "<container/>")
+        .File("/Books/Novel.EPUB/OEBPS/text.xhtml", std::string(3000, 'n'));
     image.List("Music", FlatList({Item(kSongA), Item(kSongB), Item(kSongC)}))
         .List("Playlists", ArrayOf({Group("name", "Road", {Item(kSongA), Item(kSongC)}),
                                     Group("name", "Night", {Item(kSongB)})}))
@@ -363,7 +363,11 @@ TEST_F(ExportTest, APlaylistGoesIntoItsOwnFolderWithAPlaylistFileBesideIt) {
 }
 
 TEST_F(ExportTest, ABookCatalogPacksItsEpubFoldersAndCopiesItsPdfs) {
-  Phone();
+  // An e-book that is one file on the device is copied as that file.
+  const Media flat{"Flat", "/Books/Flat.epub", "PK flat e-book"};
+  Phone()
+      .File(flat.path, flat.content)
+      .List("Books", ArrayOf({Group("catalog", "Novels", {Item(kNovel), Item(kManual), Item(flat)})}));
   StartAndDetect();
   // A folder of the user's own with the name a staging folder once had.
   Put(Folder("/Books/Novels/Novel.epub.dir") + "/keep.txt", "keep");
@@ -371,13 +375,14 @@ TEST_F(ExportTest, ABookCatalogPacksItsEpubFoldersAndCopiesItsPdfs) {
   ASSERT_TRUE(ExportEnded());
   const auto tree = Tree(Folder("/Books"));
   EXPECT_EQ(tree.at("/Novels/Manual.pdf"), kManual.content);
+  EXPECT_EQ(tree.at("/Novels/Flat.epub"), flat.content);
   EXPECT_EQ(tree.at("/Novels/Novel.epub.dir/keep.txt"), "keep");
   const ZipStart epub = ReadZipStart(Folder("/Books/Novels/Novel.epub"));
   EXPECT_EQ(epub.first, "mimetype");
   EXPECT_TRUE(epub.stored);
   EXPECT_EQ(epub.entries, 3);
   // Nothing else: no staging folder is left.
-  EXPECT_EQ(tree.size(), 5u) << ::testing::PrintToString(tree);
+  EXPECT_EQ(tree.size(), 6u) << ::testing::PrintToString(tree);
 }
 
 TEST_F(ExportTest, StoppingDuringACopyLeavesNoFileAndNoMessage) {
