@@ -38,6 +38,7 @@ struct CategoryInfo {
   const char* export_all_label;
   int open_folder_id;
   const char* open_folder_label;
+  const char* folder_label;  // its row in the options dialog
   FillShape shape;
   // Code of one group of a grouped list, kCategoryDevice when flat.
   CategoryCode group_code;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/intl.h>
@@ -17,6 +18,8 @@
 #include "app/transfer_app.h"
 #include "app/zl_string_helper.h"
 #include "common/domain_face.h"
+#include "settings/domain_language.h"
+#include "settings/option_dialog.h"
 #include "common/image_util.h"
 #include "export/export_list.h"
 #include "window/base/dh_word_button.h"
@@ -126,6 +129,14 @@ wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU_RANGE(kFirstExportCatalogId, kLastExportCatalogId, ToolBar::OnMenuExportCatalog)
   EVT_MENU_RANGE(kFirstOpenFolderId, kLastOpenFolderId, ToolBar::OnMenuOpenDefaultFolder)
   EVT_MENU(kExportCheckedId, ToolBar::OnMenuExportChecked)
+  EVT_MENU(kOptionsId, ToolBar::OnMenuOption)
+  EVT_MENU(46, ToolBar::OnLanguage)
+  EVT_MENU(47, ToolBar::OnLanguage)
+  EVT_MENU(58, ToolBar::OnLanguage)
+  EVT_MENU(80, ToolBar::OnLanguage)
+  EVT_MENU(89, ToolBar::OnLanguage)
+  EVT_MENU(110, ToolBar::OnLanguage)
+  EVT_MENU(112, ToolBar::OnLanguage)
   EVT_THREAD(kThreadUpdateCurrentExportFile, ToolBar::OnUpdateCurrentExportFile)
   EVT_THREAD(kThreadUpdateProgressStep, ToolBar::OnUpdateProgressStep)
   EVT_THREAD(kThreadExportComplete, ToolBar::OnExportComplete)
@@ -310,6 +321,26 @@ void ToolBar::ZLDisableAllButton() {
 void ToolBar::ZLEnableSearchEntry() { search_entry_->Enable(true); }
 
 void ToolBar::ZLDisableSearchEntry() { search_entry_->Enable(false); }
+
+void ToolBar::OnMenuOption(wxCommandEvent&) {
+  OptionDialog dialog(wxGetApp().frame_, wxID_ANY, _("Option"));
+  dialog.Centre(wxBOTH);
+  dialog.ShowModal();
+}
+
+void ToolBar::OnLanguage(wxCommandEvent& event) {
+  const int language =
+      DomainLanguage::IsKnownLanguage(event.GetId()) ? event.GetId() : 0;
+  // The chosen item is checked by its radio group already.
+  if (language_menu_ && language_menu_->FindItem(language_) && language_ != language)
+    language_menu_->Check(language_, false);
+  language_ = language;
+  wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
+  if (!top) return;
+  wxCommandEvent* select = new wxCommandEvent(wxEVT_SELECT_LANGUAGE, top->GetId());
+  select->SetInt(language);
+  wxQueueEvent(top->GetEventHandler(), select);
+}
 
 void ToolBar::OnMenuQuit(wxCommandEvent&) {
   if (TransferFrame* frame = wxGetApp().frame_) frame->Close(false);

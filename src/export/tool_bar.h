@@ -58,6 +58,11 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   void ZLDisableSearchEntry();
 
   void OnMenuQuit(wxCommandEvent& event);
+  // Advanced > Options: the options dialog, modally.
+  void OnMenuOption(wxCommandEvent& event);
+  // A Language item: queues the choice to the main window, which applies
+  // it once this menu is closed.
+  void OnLanguage(wxCommandEvent& event);
   // Export requests: the Export button (what the content view shows,
   // checked or else all; all Music when no category is open), "Export
   // Checked" (checked only), the "Export All" commands and the navigation

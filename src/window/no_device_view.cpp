@@ -48,8 +48,9 @@ void NoDeviceView::SetupString() {
   title_text_->SetLabel(_("Getting Started"));
   hint_text_->SetLabel(
       _("No device detected! Please try to fix it as below:\n\n 1. Please "
-        "install iTunes!\n 2. Please make sure the device is connected to "
-        "your computer!\n 3. Please restart the program to try again!\n"));
+        "make sure usbmuxd is installed and running!\n 2. Please connect the "
+        "device, unlock it and tap \"Trust\" on it!\n 3. Please press Refresh "
+        "to try again!\n"));
   Layout();
 }
 

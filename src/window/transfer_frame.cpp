@@ -6,6 +6,7 @@
 #include <wx/gbsizer.h>
 #include <wx/icon.h>
 #include <wx/intl.h>
+#include <wx/log.h>
 #include <wx/settings.h>
 #include <wx/stattext.h>
 
@@ -13,7 +14,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "app/app_util.h"
 #include "app/file_util.h"
+#include "app/my_event.h"
 #include "app/trace.h"
 #include "app/transfer_app.h"
 #include "app/zl_app_path.h"
@@ -24,7 +27,10 @@
 #include "window/base/zl_border.h"
 #include "window/base/zl_title_bar.h"
 #include "window/client.h"
+#include "window/device_content_view.h"
+#include "window/device_info_view.h"
 #include "window/left_pane.h"
+#include "window/no_device_view.h"
 #include "window/status_bar.h"
 
 namespace {
@@ -66,26 +72,13 @@ wxBitmap* Picture(const char* path) {
   return ImageUtil::GetBitmapResourceP(path, wxBITMAP_TYPE_PNG);
 }
 
-const int kDefaultLanguage = 58;
-
-// The language code kept from the last run, or the default (stored then).
-int ReadLanguageFile() {
-  std::string text;
-  // Anything but a regular file reads as missing; only eight characters
-  // of it count.
-  if (!ReadRegularFile(ZLAppPath::GetLanguageFilePath(), &text)) {
-    DomainLanguage::SetDefaultLanguage(kDefaultLanguage);
-    return kDefaultLanguage;
-  }
-  return atoi(text.substr(0, 8).c_str());
-}
-
 }  // namespace
 
 void (*TransferFrame::exit_process_)(int code) = ExitAtOnce;
 
 wxBEGIN_EVENT_TABLE(TransferFrame, ZLResizableFrameBase)
   EVT_CLOSE(TransferFrame::OnClose)
+  EVT_COMMAND(wxID_ANY, wxEVT_SELECT_LANGUAGE, TransferFrame::OnLanguage)
 wxEND_EVENT_TABLE()
 
 TransferFrame::TransferFrame(wxWindow* parent, wxWindowID id,
@@ -95,9 +88,9 @@ TransferFrame::TransferFrame(wxWindow* parent, wxWindowID id,
                            wxBORDER_NONE | wxFRAME_SHAPED),
       detection_started_(false),
       locale_(nullptr),
-      language_(kDefaultLanguage) {
+      language_(DomainLanguage::kDefaultLanguage) {
   ZLSetRoundRectShape(false, 8.0);
-  SelectLanguage(ReadLanguageFile());
+  SelectLanguage(DomainLanguage::ReadLanguageFile());
   SetAppIcon();
 
   TransferApp& app = wxGetApp();
@@ -196,7 +189,34 @@ void TransferFrame::CreateBorder(wxGridBagSizer* sizer) {
 }
 
 void TransferFrame::SelectLanguage(int language) {
-  // The interface language itself is switched by the language settings;
-  // until then the code is kept for the tool bar's Language menu.
   language_ = language;
+  delete locale_;
+  locale_ = new wxLocale;
+  {
+    // A locale the system lacks still gets its catalogs; the toolkit's
+    // complaint about it is no news for the user.
+    wxLogNull quiet;
+    locale_->Init(DomainLanguage::ToWxLanguage(language), wxLOCALE_LOAD_DEFAULT);
+  }
+  wxLocale::AddCatalogLookupPathPrefix(AppUtil::getInstallDirectory() + "/Language");
+  locale_->AddCatalog("language");
+}
+
+void TransferFrame::OnLanguage(wxCommandEvent& event) {
+  const int language = event.GetInt();
+  DomainLanguage::SetDefaultLanguage(language);
+  SelectLanguage(language);
+  TransferApp& app = wxGetApp();
+  if (app.tool_bar_) app.tool_bar_->ChangeLanguage();
+  if (app.left_pane_) app.left_pane_->ChangeLanguage();
+  if (app.no_device_view_) app.no_device_view_->ChangeLanguage();
+  if (ZLTitleBar* title_bar = app.title_bar_) {
+    wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    bold.MakeBold();
+    title_bar->title_text()->SetFont(bold);
+    title_bar->title_text()->SetLabel(TransferApp::GetWindowTitle());
+    title_bar->Refresh(false);
+  }
+  if (app.device_info_view_) app.device_info_view_->ChangeLanguage();
+  if (app.device_content_view_) app.device_content_view_->ChangeLanguage();
 }

@@ -22,7 +22,12 @@ class TransferFrame : public ZLResizableFrameBase {
   void OnIdle(wxIdleEvent& event);
   void SetAppIcon();
   void CreateBorder(wxGridBagSizer* sizer);
+  // Makes the code the interface language: a new locale with the
+  // program's catalog.
   void SelectLanguage(int language);
+  // A language chosen in the menu: kept for the next start, applied, and
+  // every window retranslated.
+  void OnLanguage(wxCommandEvent& event);
 
   bool detection_started() const { return detection_started_; }
   int language() const { return language_; }
