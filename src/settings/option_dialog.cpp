@@ -97,15 +97,24 @@ void OptionDialog::OnInitDialog(wxInitDialogEvent&) {
   const OptionConfig& options = OptionData::data_;
   select_folder_box_->SetValue(options.select_folder);
   show_finished_box_->SetValue(options.show_finished);
-  for (size_t i = 0; i < kCategoryCount; ++i)
-    folder_texts_[i]->ChangeValue(options.*kCategories[i].folder);
+  for (size_t i = 0; i < kCategoryCount; ++i) ShowFolder(i, options.*kCategories[i].folder);
+}
+
+// The end of a long folder is what tells folders apart: it is what the
+// field shows, and the whole folder is its tooltip.
+void OptionDialog::ShowFolder(size_t row, const wxString& folder) {
+  wxTextCtrl* text = folder_texts_[row];
+  text->ChangeValue(folder);
+  text->SetInsertionPointEnd();
+  text->ShowPosition(text->GetLastPosition());
+  text->SetToolTip(folder);
 }
 
 void OptionDialog::OnChangeFolderClicked(wxCommandEvent& event) {
   const int row = event.GetId() - kFirstChangeFolderId;
   if (row < 0 || row >= static_cast<int>(kCategoryCount)) return;
   wxString folder = folder_texts_[row]->GetValue();
-  if (choose_folder_(&folder)) folder_texts_[row]->ChangeValue(folder);
+  if (choose_folder_(&folder)) ShowFolder(static_cast<size_t>(row), folder);
 }
 
 void OptionDialog::OnOKClicked(wxCommandEvent&) {

@@ -45,6 +45,8 @@ class OptionDialog : public wxDialog {
   static std::function<bool(wxString* folder)> choose_folder_;
 
  private:
+  void ShowFolder(size_t row, const wxString& folder);
+
   wxCheckBox* select_folder_box_;
   wxCheckBox* show_finished_box_;
   wxTextCtrl* folder_texts_[kCategoryCount];
