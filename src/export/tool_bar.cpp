@@ -11,14 +11,17 @@
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 #include <wx/srchctrl.h>
+#include <wx/utils.h>
 
 #include "app/app_data.h"
 #include "app/category_table.h"
 #include "app/my_event.h"
+#include "app/zl_app_path.h"
 #include "app/transfer_app.h"
 #include "app/zl_string_helper.h"
 #include "common/domain_face.h"
 #include "settings/domain_language.h"
+#include "settings/domain_option.h"
 #include "settings/option_dialog.h"
 #include "common/image_util.h"
 #include "export/export_list.h"
@@ -130,6 +133,8 @@ wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU_RANGE(kFirstOpenFolderId, kLastOpenFolderId, ToolBar::OnMenuOpenDefaultFolder)
   EVT_MENU(kExportCheckedId, ToolBar::OnMenuExportChecked)
   EVT_MENU(kOptionsId, ToolBar::OnMenuOption)
+  EVT_MENU(kHelpId, ToolBar::OnMenuGotoOnLine)
+  EVT_MENU(kSupportCenterId, ToolBar::OnMenuGotoOnLine)
   EVT_MENU(46, ToolBar::OnLanguage)
   EVT_MENU(47, ToolBar::OnLanguage)
   EVT_MENU(58, ToolBar::OnLanguage)
@@ -321,6 +326,18 @@ void ToolBar::ZLDisableAllButton() {
 void ToolBar::ZLEnableSearchEntry() { search_entry_->Enable(true); }
 
 void ToolBar::ZLDisableSearchEntry() { search_entry_->Enable(false); }
+
+namespace {
+void OpenInBrowser(const wxString& address) { wxLaunchDefaultBrowser(address); }
+}  // namespace
+
+std::function<void(const wxString&)> ToolBar::open_page_ = OpenInBrowser;
+
+void ToolBar::OnMenuGotoOnLine(wxCommandEvent& event) {
+  DomainOption addresses(ZLAppPath::GetUrlFilePath());
+  // As the address file has it; an address it lacks is passed on empty.
+  open_page_(event.GetId() == kHelpId ? addresses.help_url() : addresses.support_url());
+}
 
 void ToolBar::OnMenuOption(wxCommandEvent&) {
   OptionDialog dialog(wxGetApp().frame_, wxID_ANY, _("Option"));

@@ -58,6 +58,11 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   void ZLDisableSearchEntry();
 
   void OnMenuQuit(wxCommandEvent& event);
+  // Help > Help and Help > Support Center: the address file's help or
+  // support page in the web browser.
+  void OnMenuGotoOnLine(wxCommandEvent& event);
+  // How a web page is opened; tests put their own in.
+  static std::function<void(const wxString& address)> open_page_;
   // Advanced > Options: the options dialog, modally.
   void OnMenuOption(wxCommandEvent& event);
   // A Language item: queues the choice to the main window, which applies
