@@ -134,6 +134,7 @@ wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU(kExportCheckedId, ToolBar::OnMenuExportChecked)
   EVT_MENU(kOptionsId, ToolBar::OnMenuOption)
   EVT_MENU(kHelpId, ToolBar::OnMenuGotoOnLine)
+  EVT_MENU(kCheckForUpdateId, ToolBar::OnCheckForUpdate)
   EVT_MENU(kSupportCenterId, ToolBar::OnMenuGotoOnLine)
   EVT_MENU(46, ToolBar::OnLanguage)
   EVT_MENU(47, ToolBar::OnLanguage)
@@ -337,6 +338,10 @@ void ToolBar::OnMenuGotoOnLine(wxCommandEvent& event) {
   DomainOption addresses(ZLAppPath::GetUrlFilePath());
   // As the address file has it; an address it lacks is passed on empty.
   open_page_(event.GetId() == kHelpId ? addresses.help_url() : addresses.support_url());
+}
+
+void ToolBar::OnCheckForUpdate(wxCommandEvent&) {
+  DomainOption(ZLAppPath::GetUrlFilePath()).StartCheckVersionNoForUpdate();
 }
 
 void ToolBar::OnMenuOption(wxCommandEvent&) {

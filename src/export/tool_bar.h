@@ -61,6 +61,9 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   // Help > Help and Help > Support Center: the address file's help or
   // support page in the web browser.
   void OnMenuGotoOnLine(wxCommandEvent& event);
+  // Help > Check for Update: asks the update address without waiting; the
+  // main window reports the answer.
+  void OnCheckForUpdate(wxCommandEvent& event);
   // How a web page is opened; tests put their own in.
   static std::function<void(const wxString& address)> open_page_;
   // Advanced > Options: the options dialog, modally.

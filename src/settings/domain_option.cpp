@@ -1,9 +1,18 @@
 #include "settings/domain_option.h"
 
+#include <curl/curl.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
+#include <wx/thread.h>
 
+#include <memory>
+#include <mutex>
 #include <vector>
+
+#include "app/my_event.h"
+#include "app/transfer_app.h"
+#include "app/zl_app_path.h"
 
 DomainOption::DomainOption(const wxString& path) { SetFilePath(path); }
 
@@ -80,4 +89,95 @@ wxString GetVersionNo(wxXmlDocument* document, const wxString& product) {
     }
   }
   return version;
+}
+
+// ---- the update check -------------------------------------------------------
+
+namespace {
+
+// Larger answers are no update document.
+const size_t kMaxDocumentBytes = 1 << 20;
+
+size_t Collect(char* data, size_t size, size_t count, void* user) {
+  wxMemoryOutputStream* body = static_cast<wxMemoryOutputStream*>(user);
+  const size_t bytes = size * count;
+  if (body->GetSize() + bytes > kMaxDocumentBytes) return 0;
+  body->Write(data, bytes);
+  return bytes;
+}
+
+void PostUpdateResult(const wxString& version) {
+  wxCommandEvent* event = new wxCommandEvent(wxEVT_CHECK_FOR_UPDATE, 0);
+  event->SetString(version.Clone());
+  // Dropped when the main window is gone.
+  wxGetApp().frame_.Queue(event);
+}
+
+// Runs one update check off the GUI thread.
+class DoCheckForUpdate : public wxThread {
+ public:
+  DoCheckForUpdate(const wxString& address, long time_limit)
+      : wxThread(wxTHREAD_DETACHED), address_(address.Clone()), time_limit_(time_limit) {}
+
+ protected:
+  ExitCode Entry() override {
+    wxString version;
+    std::unique_ptr<wxInputStream> stream(ReadHttpURL(address_, time_limit_));
+    if (stream) version = CreateXmlFromInputStream(stream.get());
+    PostUpdateResult(version);
+    return nullptr;
+  }
+
+ private:
+  wxString address_;
+  long time_limit_;
+};
+
+}  // namespace
+
+long DomainOption::update_time_limit_ = 10;
+
+void DomainOption::StartCheckVersionNoForUpdate() {
+  DoCheckForUpdate* check = new DoCheckForUpdate(update_url_, update_time_limit_);
+  if (check->Run() != wxTHREAD_NO_ERROR) {
+    delete check;
+    PostUpdateResult(wxString());
+  }
+}
+
+wxInputStream* ReadHttpURL(const wxString& address, long time_limit_seconds) {
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  if (address.empty()) return nullptr;
+  CURL* curl = curl_easy_init();
+  if (!curl) return nullptr;
+  wxMemoryOutputStream body;
+  const wxScopedCharBuffer url = address.utf8_str();
+  curl_easy_setopt(curl, CURLOPT_URL, url.data());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, time_limit_seconds);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, time_limit_seconds);
+  // Worker threads must not be woken by the timer signals.
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  const CURLcode result = curl_easy_perform(curl);
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_cleanup(curl);
+  if (result != CURLE_OK || status < 200 || status >= 300) return nullptr;
+  return new wxMemoryInputStream(body);
+}
+
+wxString CreateXmlFromInputStream(wxInputStream* stream) {
+  if (!stream) return wxString();
+  wxLogNull quiet;
+  wxXmlDocument document;
+  if (!document.Load(*stream, "UTF-8")) return wxString();
+  return GetVersionNo(&document, ZLAppPath::GetWholeProductAlias());
 }

@@ -26,6 +26,13 @@ class DomainOption {
   const wxString& update_url() const { return update_url_; }
   const wxString& product_url() const { return product_url_; }
 
+  // Asks the update address for the published version on a worker thread;
+  // the answer reaches the main window as a wxEVT_CHECK_FOR_UPDATE event
+  // whose string is the version, empty when the check failed.
+  void StartCheckVersionNoForUpdate();
+  // How long the check may take, in seconds.
+  static long update_time_limit_;
+
  private:
   wxString path_;
   wxXmlDocument document_;
@@ -52,5 +59,15 @@ class ProductVersion {
 // first attribute whose value is the product's name; a later element's
 // match replaces an earlier one. Empty when nothing matches.
 wxString GetVersionNo(wxXmlDocument* document, const wxString& product);
+
+class wxInputStream;
+
+// The document at an http or https address, redirects followed and
+// certificates checked, within the time limit; null when it could not be
+// had. The caller owns the stream.
+wxInputStream* ReadHttpURL(const wxString& address, long time_limit_seconds);
+// The published version of this product in an XML document read from the
+// stream; empty when the stream is no such document.
+wxString CreateXmlFromInputStream(wxInputStream* stream);
 
 #endif

@@ -7,6 +7,7 @@
 #include <wx/icon.h>
 #include <wx/intl.h>
 #include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/settings.h>
 #include <wx/stattext.h>
 
@@ -24,6 +25,7 @@
 #include "common/image_util.h"
 #include "export/tool_bar.h"
 #include "settings/domain_language.h"
+#include "settings/domain_option.h"
 #include "window/base/zl_border.h"
 #include "window/base/zl_title_bar.h"
 #include "window/client.h"
@@ -79,6 +81,7 @@ void (*TransferFrame::exit_process_)(int code) = ExitAtOnce;
 wxBEGIN_EVENT_TABLE(TransferFrame, ZLResizableFrameBase)
   EVT_CLOSE(TransferFrame::OnClose)
   EVT_COMMAND(wxID_ANY, wxEVT_SELECT_LANGUAGE, TransferFrame::OnLanguage)
+  EVT_COMMAND(wxID_ANY, wxEVT_CHECK_FOR_UPDATE, TransferFrame::OnCheckForUpdate)
 wxEND_EVENT_TABLE()
 
 TransferFrame::TransferFrame(wxWindow* parent, wxWindowID id,
@@ -200,6 +203,34 @@ void TransferFrame::SelectLanguage(int language) {
   }
   wxLocale::AddCatalogLookupPathPrefix(AppUtil::getInstallDirectory() + "/Language");
   locale_->AddCatalog("language");
+}
+
+namespace {
+int ShowMessageBox(const wxString& text, const wxString& caption, long style) {
+  return wxMessageBox(text, caption, style | wxCENTRE, wxGetApp().frame_);
+}
+}  // namespace
+
+std::function<int(const wxString&, const wxString&, long)> TransferFrame::message_box_ =
+    ShowMessageBox;
+
+void TransferFrame::OnCheckForUpdate(wxCommandEvent& event) {
+  const wxString caption = ZLAppPath::GetWholeProductAlias();
+  const wxString published = event.GetString();
+  if (published.empty()) {
+    message_box_(_("Update failed!Please check if the network is available."), caption, wxOK);
+    return;
+  }
+  const wxString running = ProductVersion::GetVersion();
+  if (ProductVersion::CompareVersion(running, published) < 0) {
+    const wxString text = _("A new version of ") + caption + "(" + published +
+                          _(") is available. Click Yes to open download page.");
+    if (message_box_(text, caption, wxYES_NO) == wxYES)
+      ToolBar::open_page_(DomainOption(ZLAppPath::GetUrlFilePath()).product_url());
+    return;
+  }
+  message_box_(_("This version of ") + caption + "(" + running + _(") is the latest version."),
+               caption, wxOK);
 }
 
 void TransferFrame::OnLanguage(wxCommandEvent& event) {

@@ -3,6 +3,8 @@
 
 #include "window/base/zl_resizable_frame_base.h"
 
+#include <functional>
+
 class wxGridBagSizer;
 class wxLocale;
 
@@ -28,6 +30,13 @@ class TransferFrame : public ZLResizableFrameBase {
   // A language chosen in the menu: kept for the next start, applied, and
   // every window retranslated.
   void OnLanguage(wxCommandEvent& event);
+  // The update check's answer: failed, a newer version (its page offered),
+  // or this one is the latest.
+  void OnCheckForUpdate(wxCommandEvent& event);
+  // A message box with the text, caption and wx style flags, answering
+  // wxYES, wxNO or wxOK; tests put their own in.
+  static std::function<int(const wxString& text, const wxString& caption, long style)>
+      message_box_;
 
   bool detection_started() const { return detection_started_; }
   int language() const { return language_; }
