@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <unistd.h>
 
 #include "app/app_util.h"
@@ -74,6 +75,14 @@ wxBitmap* Picture(const char* path) {
   return ImageUtil::GetBitmapResourceP(path, wxBITMAP_TYPE_PNG);
 }
 
+}  // namespace
+
+namespace {
+// The one locale of the process. A locale restores the one made before it
+// when it goes, so two alive at once (a closing window's and a new one's)
+// would leave the survivor pointing at a deleted one: the old one always
+// goes before the next is made.
+std::unique_ptr<wxLocale> g_locale;
 }  // namespace
 
 void (*TransferFrame::exit_process_)(int code) = ExitAtOnce;
@@ -154,7 +163,9 @@ TransferFrame::TransferFrame(wxWindow* parent, wxWindowID id,
   Bind(wxEVT_IDLE, &TransferFrame::OnIdle, this);
 }
 
-TransferFrame::~TransferFrame() { delete locale_; }
+TransferFrame::~TransferFrame() {
+  if (g_locale.get() == locale_) g_locale.reset();
+}
 
 void TransferFrame::Refresh(bool, const wxRect*) {}
 
@@ -193,8 +204,9 @@ void TransferFrame::CreateBorder(wxGridBagSizer* sizer) {
 
 void TransferFrame::SelectLanguage(int language) {
   language_ = language;
-  delete locale_;
-  locale_ = new wxLocale;
+  g_locale.reset();
+  g_locale.reset(new wxLocale);
+  locale_ = g_locale.get();
   {
     // A locale the system lacks still gets its catalogs; the toolkit's
     // complaint about it is no news for the user.

@@ -48,6 +48,8 @@ class LanguageSwitchTest : public ::testing::Test {
       frame_->Destroy();
       testsupport::RunLoopUntil([] { return wxGetApp().frame_ == nullptr; });
     }
+    // The tests after these start in English again.
+    if (wxFileExists(ZLAppPath::GetLanguageFilePath())) wxRemoveFile(ZLAppPath::GetLanguageFilePath());
   }
 
   // The user picks a Language item: its radio group checks it, the tool

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <wx/filefn.h>
 #include <wx/stopwatch.h>
 #include <wx/timer.h>
 
@@ -126,6 +127,8 @@ class UpdateCheckTest : public ::testing::Test {
       return answer_;
     };
     ToolBar::open_page_ = [this](const wxString& page) { opened_.push_back(page); };
+    // The reports are read in English.
+    if (wxFileExists(ZLAppPath::GetLanguageFilePath())) wxRemoveFile(ZLAppPath::GetLanguageFilePath());
     ASSERT_TRUE(testsupport::StartMainWindow(&frame_, wxSize(900, 600)));
   }
   void TearDown() override {
