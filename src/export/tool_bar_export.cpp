@@ -1,6 +1,5 @@
 // The tool bar's export requests, the export's progress dialog and its
 // completion.
-#include <wx/dirdlg.h>
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
@@ -17,6 +16,7 @@
 #include "export/export_plan.h"
 #include "export/tool_bar.h"
 #include "settings/option_data.h"
+#include "settings/option_dialog.h"
 #include "window/device_content_view.h"
 #include "window/public_list_ctrl.h"
 #include "window/right_pane.h"
@@ -26,14 +26,6 @@ namespace {
 
 int ShowMessageBox(const wxString& text, long style) {
   return wxMessageBox(text, wxEmptyString, style, wxGetApp().frame_);
-}
-
-bool ChooseFolder(wxString* folder) {
-  wxDirDialog dialog(wxGetApp().frame_, _("Select export folder"), *folder, 0);
-  dialog.Centre(wxBOTH);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  *folder = dialog.GetPath();
-  return true;
 }
 
 // The desktop's file manager, not waited for; a failure to start it is
@@ -134,7 +126,7 @@ void UpdateProgressDialog(int value, const wxString& message) {
 }  // namespace
 
 std::function<int(const wxString&, long)> ToolBar::message_box_ = ShowMessageBox;
-std::function<bool(wxString*)> ToolBar::choose_folder_ = ChooseFolder;
+std::function<bool(wxString*)> ToolBar::choose_folder_ = ChooseExportFolder;
 std::function<void(const wxString&)> ToolBar::open_folder_ = OpenInFileManager;
 
 void ToolBar::OnExportButtonClicked(wxCommandEvent&) {

@@ -13,9 +13,7 @@
 
 #include "settings/option_data.h"
 
-namespace {
-
-bool ChooseFolder(wxString* folder) {
+bool ChooseExportFolder(wxString* folder) {
   // The main window is the top window.
   wxDirDialog dialog(wxTheApp->GetTopWindow(), _("Select export folder"), *folder, 0);
   dialog.Centre(wxBOTH);
@@ -24,9 +22,7 @@ bool ChooseFolder(wxString* folder) {
   return true;
 }
 
-}  // namespace
-
-std::function<bool(wxString*)> OptionDialog::choose_folder_ = ChooseFolder;
+std::function<bool(wxString*)> OptionDialog::choose_folder_ = ChooseExportFolder;
 
 wxBEGIN_EVENT_TABLE(OptionDialog, wxDialog)
   EVT_INIT_DIALOG(OptionDialog::OnInitDialog)

@@ -20,6 +20,10 @@ enum OptionDialogId {
   kOptionOkId = 516,
 };
 
+// The folder chooser of the export folders, over the main window: true with
+// the folder confirmed, which then holds the chosen one.
+bool ChooseExportFolder(wxString* folder);
+
 // The two export prompts and the eleven export folders; OK keeps them in the
 // options record and file, Cancel leaves both alone.
 class OptionDialog : public wxDialog {
