@@ -25,6 +25,7 @@
 #include "settings/option_dialog.h"
 #include "common/image_util.h"
 #include "export/export_list.h"
+#include "window/base/about_dialog.h"
 #include "window/base/dh_word_button.h"
 #include "window/base/zl_button.h"
 #include "window/base/zl_menu_bar.h"
@@ -134,6 +135,7 @@ wxBEGIN_EVENT_TABLE(ToolBar, wxPanel)
   EVT_MENU(kExportCheckedId, ToolBar::OnMenuExportChecked)
   EVT_MENU(kOptionsId, ToolBar::OnMenuOption)
   EVT_MENU(kHelpId, ToolBar::OnMenuGotoOnLine)
+  EVT_MENU(wxID_ABOUT, ToolBar::OnMenuAbout)
   EVT_MENU(kCheckForUpdateId, ToolBar::OnCheckForUpdate)
   EVT_MENU(kSupportCenterId, ToolBar::OnMenuGotoOnLine)
   EVT_MENU(46, ToolBar::OnLanguage)
@@ -338,6 +340,28 @@ void ToolBar::OnMenuGotoOnLine(wxCommandEvent& event) {
   DomainOption addresses(ZLAppPath::GetUrlFilePath());
   // As the address file has it; an address it lacks is passed on empty.
   open_page_(event.GetId() == kHelpId ? addresses.help_url() : addresses.support_url());
+}
+
+void ToolBar::OnMenuAbout(wxCommandEvent&) {
+  // Workers' events wait until the dialog is gone.
+  wxTheApp->SuspendProcessingOfPendingEvents();
+  wxBitmap* background =
+      ImageUtil::GetBitmapResourceP("image/dialog/info_bg.png", wxBITMAP_TYPE_PNG);
+  const wxSize size = background && background->IsOk() ? background->GetSize() : wxSize(0, 0);
+  wxBitmap* picture = nullptr;
+  {
+    AboutDialog dialog;
+    if (dialog.Create(background, nullptr, wxID_ANY, _("About"), wxDefaultPosition, size,
+                      wxBORDER_NONE | wxFRAME_SHAPED)) {
+      dialog.Centre(wxBOTH);
+      dialog.ShowModal();
+    }
+    picture = dialog.picture();
+  }
+  wxTheApp->ResumeProcessingOfPendingEvents();
+  // Its controls painted from these until it was gone.
+  delete picture;
+  delete background;
 }
 
 void ToolBar::OnCheckForUpdate(wxCommandEvent&) {

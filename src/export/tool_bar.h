@@ -61,6 +61,9 @@ class ToolBar : public wxCustomBackgroundWindow<wxPanel> {
   // Help > Help and Help > Support Center: the address file's help or
   // support page in the web browser.
   void OnMenuGotoOnLine(wxCommandEvent& event);
+  // Help > About: the about dialog, modally, with the workers' events held
+  // meanwhile.
+  void OnMenuAbout(wxCommandEvent& event);
   // Help > Check for Update: asks the update address without waiting; the
   // main window reports the answer.
   void OnCheckForUpdate(wxCommandEvent& event);
