@@ -4,9 +4,7 @@
 #include <wx/button.h>
 #include <wx/dcbuffer.h>
 #include <wx/dcmemory.h>
-#include <wx/graphics.h>
 #include <wx/intl.h>
-#include <wx/region.h>
 #include <wx/settings.h>
 #include <wx/toplevel.h>
 
@@ -19,6 +17,7 @@
 #include "window/base/dh_static_bitmap.h"
 #include "window/base/dh_static_text.h"
 #include "window/base/dh_window_move.h"
+#include "window/base/zl_resizable_frame_base.h"
 
 namespace {
 
@@ -145,17 +144,7 @@ void AboutDialogBase::CreateOkButton() {
 void AboutDialogBase::SetShapeRegion(int width, int height) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   if (width <= 0 || height <= 0) return;
-  wxBitmap bitmap(width, height, -1);
-  wxMemoryDC dc(bitmap);
-  // All or nothing per pixel: smoothed edges would turn into stray pixels.
-  if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
-  dc.SetBackground(*wxBLACK_BRUSH);
-  dc.Clear();
-  dc.SetPen(*wxWHITE_PEN);
-  dc.SetBrush(*wxWHITE_BRUSH);
-  dc.DrawRoundedRectangle(0, 0, width, height, 8);
-  dc.SelectObject(wxNullBitmap);
-  if (HasFlag(wxFRAME_SHAPED)) SetShape(wxRegion(bitmap, *wxBLACK, 0));
+  if (HasFlag(wxFRAME_SHAPED)) SetShape(RoundedRectRegion(wxSize(width, height), 8, true));
 }
 
 void AboutDialogBase::OnPaint(wxPaintEvent&) {

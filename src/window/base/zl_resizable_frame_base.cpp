@@ -30,13 +30,7 @@ ZLResizableFrameBase::ZLResizableFrameBase(wxWindow* parent, wxWindowID id,
     ZLSetRoundRectShape(round_all_corners_, corner_radius_);
 }
 
-void ZLResizableFrameBase::ZLSetRoundRectShape(bool round_all_corners,
-                                               double radius) {
-  round_all_corners_ = round_all_corners;
-  corner_radius_ = radius;
-  const wxSize size = GetSize();
-  if (size.x <= 0 || size.y <= 0) return;
-
+wxRegion RoundedRectRegion(const wxSize& size, double radius, bool round_all_corners) {
   wxBitmap bitmap(size.x, size.y, -1);
   wxMemoryDC dc(bitmap);
   // The shape is all or nothing per pixel; smoothed edges would only turn
@@ -53,9 +47,16 @@ void ZLResizableFrameBase::ZLSetRoundRectShape(bool round_all_corners,
                      static_cast<int>(radius));
   }
   dc.SelectObject(wxNullBitmap);
+  return wxRegion(bitmap, *wxBLACK, 0);
+}
 
-  wxRegion region(bitmap, *wxBLACK, 0);
-  if (HasFlag(wxFRAME_SHAPED)) SetShape(region);
+void ZLResizableFrameBase::ZLSetRoundRectShape(bool round_all_corners,
+                                               double radius) {
+  round_all_corners_ = round_all_corners;
+  corner_radius_ = radius;
+  const wxSize size = GetSize();
+  if (size.x <= 0 || size.y <= 0) return;
+  if (HasFlag(wxFRAME_SHAPED)) SetShape(RoundedRectRegion(size, radius, round_all_corners));
 }
 
 void ZLResizableFrameBase::ZLUpdatePosition(const wxPoint& pos) {

@@ -2,11 +2,16 @@
 #define PORTIVA_WINDOW_BASE_ZL_RESIZABLE_FRAME_BASE_H
 
 #include <wx/frame.h>
+#include <wx/region.h>
 
 // A borderless frame with rounded corners that is moved and resized by
 // skinned chrome (ZLTitleBar, ZLBorder) instead of the window manager.
 // Create it with wxBORDER_NONE | wxFRAME_SHAPED: without wxFRAME_SHAPED
 // the shape is not applied.
+// The region of a rounded rectangle of the size, all or nothing per pixel;
+// with round_all_corners false the bottom corners stay square.
+wxRegion RoundedRectRegion(const wxSize& size, double radius, bool round_all_corners);
+
 class ZLResizableFrameBase : public wxFrame {
  public:
   ZLResizableFrameBase();
