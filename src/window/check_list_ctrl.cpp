@@ -1,5 +1,7 @@
 #include "window/check_list_ctrl.h"
 
+#include <algorithm>
+
 #include <wx/intl.h>
 
 #include "window/base/gtk/zl_renderer_size.h"
@@ -80,6 +82,7 @@ CheckListCtrl::CheckListCtrl(wxWindow* parent, wxWindowID id,
     }
     AppendColumn(new wxDataViewColumn(header, renderer, i, spec.width,
                                       wxALIGN_CENTER, flags));
+    min_widths_.push_back(spec.width);
   }
   SetupString();
 }
@@ -89,8 +92,19 @@ CheckListCtrl::~CheckListCtrl() {}
 void CheckListCtrl::SetupString() {
   for (unsigned int i = 0; i < column_count_; ++i)
     if (columns_[i].kind != ColumnSpec::kToggle)
-      if (wxDataViewColumn* column = GetColumn(i))
-        column->SetTitle(wxGetTranslation(columns_[i].header));
+      if (wxDataViewColumn* column = GetColumn(i)) {
+        const wxString title = wxGetTranslation(columns_[i].header);
+        column->SetTitle(title);
+        // A longer header in another language widens its column, with the
+        // padding of a header cell.
+        SetColumnMinWidth(i, std::max(min_widths_[i], GetTextExtent(title).x + 14), false);
+      }
+}
+
+void CheckListCtrl::SetColumnMinWidth(unsigned int index, int width, bool keep) {
+  if (index >= column_count_) return;
+  if (keep) min_widths_[index] = width;
+  if (wxDataViewColumn* column = GetColumn(index)) column->SetWidth(width);
 }
 
 unsigned int CheckListCtrl::GetItemCount() const {

@@ -45,6 +45,9 @@ class CheckListCtrl : public wxDataViewCtrl {
 
   // Sets the column headers in the current language.
   void SetupString();
+  // The column is at least this wide, whatever its header; keep makes it the
+  // column's own least width, which a header can only widen.
+  void SetColumnMinWidth(unsigned int index, int width, bool keep = true);
 
   // Rows appended or deleted while a batch is open reach the toolkit at
   // once, with one model reset, when it closes.
@@ -79,6 +82,7 @@ class CheckListCtrl : public wxDataViewCtrl {
   bool StoreMark(unsigned int row, bool value);
 
   const ColumnSpec* columns_;
+  std::vector<int> min_widths_;
   size_t column_count_;
   CheckListModel* model_;
   int batch_depth_;

@@ -250,7 +250,9 @@ void DeviceInfoView::ShareCapacityRow() {
     natural.push_back(item_extra + std::max(label, value));
     floor.push_back(item_extra + std::min(label, kLegendLabelMaxFloor));
   }
-  int capacity = TextWidth(capacity_text_, whole_text(capacity_text_));
+  // The italic capacity text leans past its advance width by a pixel or two.
+  const int kItalicSlack = 2;
+  int capacity = TextWidth(capacity_text_, whole_text(capacity_text_)) + kItalicSlack;
   natural.push_back(kCapacityTextGap + capacity);
   floor.push_back(kCapacityTextGap + std::min(capacity, kCapacityTextMaxFloor));
 

@@ -23,9 +23,10 @@ const Spec kColumns[PictureListCtrl::kColumnCount] = {
 PictureListCtrl::PictureListCtrl(wxWindow* parent, wxWindowID id, const wxBitmap& icon)
     : CheckListCtrl(parent, id, kColumns, kColumnCount), icon_(icon) {
   // As the media list's: no size text shows cut off.
-  if (wxDataViewColumn* size = GetColumn(kSizeColumn))
-    size->SetWidth(std::max(kColumns[kSizeColumn].width,
-                            GetTextExtent(PublicListCtrl::kWidestSizeText).x + 12));
+  SetColumnMinWidth(kSizeColumn,
+                    std::max(kColumns[kSizeColumn].width,
+                             GetTextExtent(PublicListCtrl::kWidestSizeText).x + 12));
+  SetupString();
 }
 
 // The toolkit may still ask for rows while the control goes: it finds none.

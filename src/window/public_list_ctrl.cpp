@@ -41,9 +41,9 @@ PublicListCtrl::PublicListCtrl(wxWindow* parent, wxWindowID id)
     : CheckListCtrl(parent, id, kColumns, kColumnCount) {
   // The size texts run to "1023.99MB": the column is as wide as that,
   // whatever the font, so that no size shows cut off.
-  if (wxDataViewColumn* size = GetColumn(kSizeColumn))
-    size->SetWidth(std::max(kColumns[kSizeColumn].width,
-                            GetTextExtent(kWidestSizeText).x + 12));
+  SetColumnMinWidth(kSizeColumn,
+                    std::max(kColumns[kSizeColumn].width, GetTextExtent(kWidestSizeText).x + 12));
+  SetupString();
 }
 
 // The toolkit may still ask for rows while the control goes: it finds none.

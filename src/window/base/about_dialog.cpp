@@ -8,6 +8,8 @@
 #include <wx/settings.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
+
 #include "app/transfer_app.h"
 #include "app/zl_app_path.h"
 #include "common/image_util.h"
@@ -135,10 +137,15 @@ void AboutDialogBase::CreateOkButton() {
   dc.SetFont(BoldTen());
   const wxSize text = dc.GetTextExtent(label);
   const wxSize size = GetSize();
-  ok_button_ = new wxButton(this, kAboutOkId, label,
-                            wxPoint(size.x - text.x - 36, size.y - text.y - 48),
-                            wxSize(text.x + 16, text.y + 8));
+  ok_button_ = new wxButton(this, kAboutOkId, label, wxDefaultPosition,
+                            wxSize(text.x + 16, text.y + 8), wxBU_EXACTFIT);
   ok_button_->SetFont(BoldTen());
+  // The label with its margins, or what the theme's button needs when that
+  // is more, its right edge 20 and its bottom edge 40 pixels from the
+  // dialog's.
+  const wxSize best = ok_button_->GetBestSize();
+  const wxSize button(std::max(text.x + 16, best.x), std::max(text.y + 8, best.y));
+  ok_button_->SetSize(size.x - button.x - 20, size.y - button.y - 40, button.x, button.y);
 }
 
 void AboutDialogBase::SetShapeRegion(int width, int height) {
