@@ -15,20 +15,35 @@ bool Taken(const wxString& path) {
   return lstat(path.utf8_str(), &st) == 0;
 }
 
-size_t Utf8Bytes(const wxString& text) { return text.utf8_str().length(); }
+size_t Utf8Length(wxUniChar::value_type v) {
+  if (v < 0x80) return 1;
+  if (v < 0x800) return 2;
+  if (v < 0x10000) return 3;
+  return 4;
+}
 
 // The name cut at a character boundary so that name + tail fits a file
 // name of the file system.
 wxString FitName(const wxString& name, const wxString& tail) {
   const size_t kMaxBytes = 255;
-  const size_t tail_bytes = Utf8Bytes(tail);
+  const size_t tail_bytes = tail.utf8_str().length();
   if (tail_bytes >= kMaxBytes) return name;
-  wxString fitted = name;
-  while (!fitted.empty() && Utf8Bytes(fitted) + tail_bytes > kMaxBytes) fitted.RemoveLast();
-  return fitted;
+  return StringUtil::CutToBytes(name, kMaxBytes - tail_bytes);
 }
 
 }  // namespace
+
+wxString StringUtil::CutToBytes(const wxString& text, size_t max_bytes) {
+  size_t bytes = 0;
+  size_t chars = 0;
+  for (wxUniChar c : text) {
+    const size_t length = Utf8Length(c.GetValue());
+    if (bytes + length > max_bytes) return text.Left(chars);
+    bytes += length;
+    ++chars;
+  }
+  return text;
+}
 
 // A backslash is an ordinary character of a name here, so the path is
 // taken as it is.

@@ -10,6 +10,8 @@ class StringUtil {
   // name. Anything at a path takes it (file, folder, link), since the
   // export creates its files exclusively; backslashes are kept.
   static wxString GetNewFilePath(const wxString& path);
+  // The text cut to at most max_bytes bytes of UTF-8 at a character boundary.
+  static wxString CutToBytes(const wxString& text, size_t max_bytes);
 };
 
 #endif

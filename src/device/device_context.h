@@ -36,4 +36,12 @@ struct CurrentDeviceList {
   int device_count = 0;
 };
 
+// The device shown, when there is a valid one; the device list lock must be
+// held for as long as the result is used.
+inline const DeviceContext* CurrentDeviceContext(const CurrentDeviceList& list) {
+  if (list.current_index < 0 || list.current_index >= list.device_count) return nullptr;
+  const DeviceContext& context = list.device_contexts[list.current_index];
+  return context.valid ? &context : nullptr;
+}
+
 #endif

@@ -49,10 +49,8 @@ thread_local ExportJob* t_job = nullptr;
 // The current device's handle, as detection left it.
 Device* CurrentDevice() {
   wxMutexLocker lock(AppData::current_device_list_lock_);
-  const CurrentDeviceList& list = AppData::current_device_list_;
-  if (list.current_index < 0 || list.current_index >= list.device_count) return nullptr;
-  const DeviceContext& context = list.device_contexts[list.current_index];
-  return context.valid ? context.device : nullptr;
+  const DeviceContext* context = CurrentDeviceContext(AppData::current_device_list_);
+  return context ? context->device : nullptr;
 }
 
 // Why a copy off the device failed, as far as the computer's side can tell.

@@ -5,24 +5,14 @@
 #include <wx/intl.h>
 
 #include "app/category_table.h"
+#include "app/string_util.h"
 #include "app/zl_app_path.h"
 #include "app/zl_string_helper.h"
 #include "settings/option_data.h"
 
 namespace {
 
-size_t Utf8Length(wxUniChar::value_type v) {
-  if (v < 0x80) return 1;
-  if (v < 0x800) return 2;
-  if (v < 0x10000) return 3;
-  return 4;
-}
-
-size_t Utf8Bytes(const wxString& text) {
-  size_t bytes = 0;
-  for (wxUniChar c : text) bytes += Utf8Length(c.GetValue());
-  return bytes;
-}
+size_t Utf8Bytes(const wxString& text) { return text.utf8_str().length(); }
 
 // The refused characters and every control character as "_".
 wxString CleanChars(const wxString& text) {
@@ -50,22 +40,10 @@ wxString SafeComponent(const wxString& text, size_t max_bytes) {
   wxString name = CleanChars(text);
   if (OnlyDots(name)) name = wxString(name.length(), '_');
   if (name.empty()) name = "_";
-  return CutToBytes(name, max_bytes);
+  return StringUtil::CutToBytes(name, max_bytes);
 }
 
 }  // namespace
-
-wxString CutToBytes(const wxString& text, size_t max_bytes) {
-  size_t bytes = 0;
-  size_t chars = 0;
-  for (wxUniChar c : text) {
-    const size_t length = Utf8Length(c.GetValue());
-    if (bytes + length > max_bytes) return text.Left(chars);
-    bytes += length;
-    ++chars;
-  }
-  return text;
-}
 
 wxString ExportSafeName(const wxString& name) {
   return SafeComponent(name, kMaxFileNameBytes);
@@ -77,7 +55,7 @@ wxString ExportFileName(const wxString& title, const wxString& device_path) {
   wxString extension;
   if (has_extension) extension = CleanChars(last.AfterLast('.'));
   // An absurd extension is not worth keeping whole: the title comes first.
-  if (Utf8Bytes(extension) > 32) extension = CutToBytes(extension, 32);
+  if (Utf8Bytes(extension) > 32) extension = StringUtil::CutToBytes(extension, 32);
   wxString stem = title;
   if (stem.empty()) stem = has_extension ? last.BeforeLast('.') : last;
   const size_t room = kMaxFileNameBytes - (has_extension ? Utf8Bytes(extension) + 1 : 0);

@@ -20,9 +20,6 @@ const size_t kMaxFileNameBytes = 255;
 // character boundary. The result never leads out of its folder.
 wxString ExportSafeName(const wxString& name);
 
-// The text cut to at most max_bytes bytes of UTF-8 at a character boundary.
-wxString CutToBytes(const wxString& text, size_t max_bytes);
-
 // The exported file's name: the title as a safe name, followed by "." and
 // the extension of the device path's last component, as on the device, when
 // that component holds a "."; an empty title takes the device file's own

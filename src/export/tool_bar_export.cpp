@@ -41,11 +41,8 @@ void AppendCurrentDeviceItems(ExportItemList* items, int code) {
   const CategoryInfo* category = FindCategory(code);
   if (!category) return;
   wxMutexLocker lock(AppData::current_device_list_lock_);
-  const CurrentDeviceList& list = AppData::current_device_list_;
-  if (list.current_index < 0 || list.current_index >= list.device_count) return;
-  const DeviceContext& context = list.device_contexts[list.current_index];
-  if (!context.valid) return;
-  AppendCategoryExportItems(items, code, context.*category->list_field);
+  if (const DeviceContext* context = CurrentDeviceContext(AppData::current_device_list_))
+    AppendCategoryExportItems(items, code, context->*category->list_field);
 }
 
 // Fills the request from what the content view shows: checked rows or

@@ -118,10 +118,9 @@ wxThread::ExitCode DoLoadPicture::Entry() {
 
 void DoLoadPicture::LoadOnePictureFromDevice(LoadPictureInfo& info) {
   wxMutexLocker lock(AppData::current_device_list_lock_);
-  const CurrentDeviceList& list = AppData::current_device_list_;
-  if (list.current_index < 0 || list.current_index >= list.device_count) return;
-  const DeviceContext& context = list.device_contexts[list.current_index];
-  if (!context.valid || !context.device) return;
+  const DeviceContext* current = CurrentDeviceContext(AppData::current_device_list_);
+  if (!current || !current->device) return;
+  const DeviceContext& context = *current;
 
   const wxString target =
       PictureCachePath(context.id, category_, info.index, info.path);
