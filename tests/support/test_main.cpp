@@ -74,10 +74,11 @@ int main(int argc, char** argv) {
     // connection just reached; a fresh process gets through.
     const char* tries = getenv("PORTIVA_TEST_START_TRIES");
     int attempt = tries ? atoi(tries) : 0;
-    if (attempt < 5) {
+    // Seen to refuse for over a second at a time: wait longer each time.
+    if (attempt < 10) {
       setenv("PORTIVA_TEST_START_TRIES", std::to_string(attempt + 1).c_str(), 1);
       testsupport::RemoveTempDirs();
-      usleep(200 * 1000);
+      usleep(200 * 1000 * (attempt + 1));
       execv("/proc/self/exe", original_args.data());
     }
     fprintf(stderr, "cannot start the toolkit (is there a display?)\n");
