@@ -179,9 +179,13 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
   top->Add(refresh_button_, 0, wxALIGN_RIGHT | wxTOP, 5);
   sizer->Add(top, 0, wxEXPAND | wxTOP | wxBOTTOM, 10);
 
+  // Rows of their own heights: with one height for all, the toolkit's tree
+  // grows it while it lays rows out, the first time a label in a taller
+  // script (Japanese, Chinese) is measured, and draws rows over each other.
   navigation_tree_ =
       new wxTreeCtrl(this, kNavigationTreeId, wxDefaultPosition, wxDefaultSize,
-                     wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
+                     wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE |
+                         wxTR_HAS_VARIABLE_ROW_HEIGHT);
   image_list_ = new wxImageList(16, 16, true);
   for (const char* path : kDeviceTreeImages) AddTreeImage(image_list_, path);
   for (const CategoryInfo& category : kCategories)
