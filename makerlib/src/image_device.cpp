@@ -1,5 +1,5 @@
-// Device library serving device images (IMAGE_FORMAT.md) behind the C
-// operation tables of pod_device_service.h.
+// Device images (IMAGE_FORMAT.md): folders that stand for handhelds, served
+// behind the device library's operation table.
 #include "pod_device_service.h"
 
 #include <dirent.h>
@@ -21,11 +21,13 @@
 #include <utility>
 #include <vector>
 
+#include "device_handle.h"
 #include "device_image.h"
 #include "file_copy.h"
 
 namespace {
 
+using makerlib::CallScope;
 using makerlib::CopyBytes;
 using makerlib::CopyOutcome;
 using makerlib::CreatedPaths;
@@ -70,12 +72,8 @@ struct Served {
 };
 
 struct DeviceState {
-  // Guards busy; freed is also read without it by running copies.
-  std::mutex life_mutex;
-  int busy = 0;
-  std::atomic<bool> freed{false};
-
   // Fixed when the handle is created.
+  const std::atomic<bool>* freed = nullptr;  // the handle's
   bool bound = false;
   std::string folder;  // real path of the image folder
   std::string identifier;
@@ -86,50 +84,18 @@ struct DeviceState {
   std::shared_ptr<const Served> served;
 };
 
-struct DeviceHandle {
-  PodDevice table;  // first, so that the caller's PodDevice* is the handle
-  DeviceState* state;
+struct DeviceHandle : makerlib::DeviceHandleBase {
+  DeviceState state;
 };
 
-DeviceHandle* HandleOf(PodDevice* self) {
-  return reinterpret_cast<DeviceHandle*>(self);
+void Destroy(makerlib::DeviceHandleBase* handle) {
+  delete static_cast<DeviceHandle*>(handle);
 }
 
-void Destroy(DeviceHandle* handle) {
-  delete handle->state;
-  delete handle;
+// The image state of a call's handle, or null.
+DeviceState* StateOf(const CallScope& scope) {
+  return scope.handle() != nullptr ? &static_cast<DeviceHandle*>(scope.handle())->state : nullptr;
 }
-
-// Keeps the handle alive for one call: a device that detection frees while
-// an export still runs on another thread is destroyed when that export ends.
-class CallScope {
- public:
-  explicit CallScope(PodDevice* self)
-      : handle_(self != nullptr ? HandleOf(self) : nullptr) {
-    if (handle_ == nullptr) return;
-    std::lock_guard<std::mutex> lock(handle_->state->life_mutex);
-    ++handle_->state->busy;
-  }
-  ~CallScope() {
-    if (handle_ == nullptr) return;
-    bool destroy;
-    {
-      std::lock_guard<std::mutex> lock(handle_->state->life_mutex);
-      --handle_->state->busy;
-      destroy = handle_->state->freed && handle_->state->busy == 0;
-    }
-    if (destroy) Destroy(handle_);
-  }
-  CallScope(const CallScope&) = delete;
-  CallScope& operator=(const CallScope&) = delete;
-
-  DeviceState* state() const {
-    return handle_ != nullptr ? handle_->state : nullptr;
-  }
-
- private:
-  DeviceHandle* handle_;
-};
 
 // The description in the file at path, as long as it names this device.
 std::shared_ptr<const Served> Load(const DeviceState& state,
@@ -264,7 +230,7 @@ int GetLibraryVersion(PodDevice*) { return 0; }
 int IsConnected(PodDevice* self) {
   try {
     CallScope scope(self);
-    DeviceState* state = scope.state();
+    DeviceState* state = StateOf(scope);
     if (state == nullptr || !state->bound) return 0;
     ImageSettings current;
     return makerlib::LookupImage(state->folder, &current) &&
@@ -289,7 +255,7 @@ uint64_t GetFreeSpace(PodDevice*) { return 0; }
 int Init(PodDevice* self, const char* work_directory) {
   try {
     CallScope scope(self);
-    DeviceState* state = scope.state();
+    DeviceState* state = StateOf(scope);
     if (state == nullptr) return POD_STATUS_BAD_ARGUMENT;
     {
       // A failed Init leaves the device closed.
@@ -347,7 +313,7 @@ plist_t ParseServed(PodDevice* self, FindSpan find,
                     plist_t (*parse)(const char*, size_t)) {
   try {
     CallScope scope(self);
-    DeviceState* state = scope.state();
+    DeviceState* state = StateOf(scope);
     if (state == nullptr) return nullptr;
     // A file changed in place while it was parsed is read again once.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -441,7 +407,7 @@ int ExportOne(DeviceState* state, const ImageSettings& settings,
   // A failing file breaks off about half way, as a pulled cable would.
   const uint64_t length = failing ? total / 2 : total;
   auto hook = [&](uint64_t done) {
-    if (state->freed) return false;
+    if (*state->freed) return false;
     if (callback != nullptr &&
         callback(total, done, POD_EXPORT_IN_PROGRESS, nullptr) == -1)
       return false;
@@ -466,7 +432,7 @@ int ExportFile(PodDevice* self, const char* device_path, const char* local_path,
                PodExportCallback callback) {
   try {
     CallScope scope(self);
-    DeviceState* state = scope.state();
+    DeviceState* state = StateOf(scope);
     if (state == nullptr || device_path == nullptr || local_path == nullptr ||
         local_path[0] == '\0')
       return POD_STATUS_BAD_ARGUMENT;
@@ -516,7 +482,7 @@ bool ExportTree(const TreeExport& job, const std::string& source_real,
   std::sort(names.begin(), names.end());
 
   for (const std::string& name : names) {
-    if (job.state->freed) return false;
+    if (*job.state->freed) return false;
     const std::string source = source_real + "/" + name;
     const std::string child_path =
         device_path == "/" ? "/" + name : device_path + "/" + name;
@@ -554,7 +520,7 @@ int ExportDirectory(PodDevice* self, const char* device_path,
                     const char* local_directory) {
   try {
     CallScope scope(self);
-    DeviceState* state = scope.state();
+    DeviceState* state = StateOf(scope);
     if (state == nullptr || device_path == nullptr ||
         local_directory == nullptr || local_directory[0] == '\0')
       return POD_STATUS_BAD_ARGUMENT;
@@ -606,82 +572,43 @@ PodDevice MakeDeviceTable(std::index_sequence<kIndex...>) {
 const PodDevice kDeviceTable =
     MakeDeviceTable(std::make_index_sequence<kListCount>());
 
-plist_t GetDeviceList() {
-  plist_t array = nullptr;
-  try {
-    array = plist_new_array();
-    std::set<std::string> seen;
-    for (const std::string& folder : makerlib::ImageFoldersFromEnvironment()) {
-      ImageSettings settings;
-      if (!makerlib::LookupImage(folder, &settings)) continue;
-      // One entry per device, even when its folder is listed twice.
-      if (!seen.insert(settings.identifier).second) continue;
-      plist_t entry = plist_new_dict();
-      plist_dict_set_item(entry, "type",
-                          plist_new_string(settings.connection_type.c_str()));
-      plist_dict_set_item(entry, "value",
-                          plist_new_string(settings.identifier.c_str()));
-      plist_array_append_item(array, entry);
-    }
-    return array;
-  } catch (...) {
-    return array;
-  }
-}
-
-PodDevice* CreateDevice(const char* value, const char*) {
-  DeviceHandle* handle = nullptr;
-  try {
-    handle = new DeviceHandle{kDeviceTable, nullptr};
-    handle->state = new DeviceState();
-    if (value == nullptr) return &handle->table;
-    for (const std::string& folder : makerlib::ImageFoldersFromEnvironment()) {
-      ImageSettings settings;
-      if (!makerlib::LookupImage(folder, &settings) ||
-          settings.identifier != value)
-        continue;
-      char* real = realpath(folder.c_str(), nullptr);
-      if (real == nullptr) continue;
-      DeviceState* state = handle->state;
-      state->folder = real;
-      free(real);
-      state->identifier = settings.identifier;
-      state->path_type = settings.connection_type == "path";
-      state->bound = true;
-      break;
-    }
-    return &handle->table;
-  } catch (...) {
-    if (handle != nullptr) {
-      delete handle->state;
-      delete handle;
-    }
-    return nullptr;
-  }
-}
-
-void FreeDevice(PodDevice* device) {
-  if (device == nullptr) return;
-  DeviceHandle* handle = HandleOf(device);
-  bool destroy;
-  {
-    std::lock_guard<std::mutex> lock(handle->state->life_mutex);
-    handle->state->freed = true;
-    destroy = handle->state->busy == 0;
-  }
-  if (destroy) Destroy(handle);
-}
-
 }  // namespace
 
-extern "C" PodDeviceService* CreatePodDeviceService(void) {
-  try {
-    return new PodDeviceService{GetDeviceList, CreateDevice, FreeDevice};
-  } catch (...) {
-    return nullptr;
+namespace makerlib {
+
+void AppendImageDevices(plist_t array, std::set<std::string>* seen) {
+  for (const std::string& folder : ImageFoldersFromEnvironment()) {
+    ImageSettings settings;
+    if (!LookupImage(folder, &settings)) continue;
+    // One entry per device, even when its folder is listed twice.
+    if (!seen->insert(settings.identifier).second) continue;
+    plist_t entry = plist_new_dict();
+    plist_dict_set_item(entry, "type", plist_new_string(settings.connection_type.c_str()));
+    plist_dict_set_item(entry, "value", plist_new_string(settings.identifier.c_str()));
+    plist_array_append_item(array, entry);
   }
 }
 
-extern "C" void FreePodDeviceService(PodDeviceService* service) {
-  delete service;
+PodDevice* CreateImageDevice(const char* value) {
+  if (value == nullptr) return nullptr;
+  for (const std::string& folder : ImageFoldersFromEnvironment()) {
+    ImageSettings settings;
+    if (!LookupImage(folder, &settings) || settings.identifier != value) continue;
+    char* real = realpath(folder.c_str(), nullptr);
+    if (real == nullptr) continue;
+    auto* handle = new DeviceHandle;
+    handle->table = kDeviceTable;
+    handle->destroy = Destroy;
+    DeviceState* state = &handle->state;
+    state->freed = &handle->freed;
+    state->folder = real;
+    free(real);
+    state->identifier = settings.identifier;
+    state->path_type = settings.connection_type == "path";
+    state->bound = true;
+    return &handle->table;
+  }
+  return nullptr;
 }
+
+}  // namespace makerlib

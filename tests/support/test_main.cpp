@@ -47,6 +47,9 @@ int main(int argc, char** argv) {
   setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
   setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
   unsetenv("PORTIVA_DEVICE_IMAGES");
+  // No phone plugged into this machine reaches a test; tests that want one
+  // start a simulated one.
+  setenv("USBMUXD_SOCKET_ADDRESS", ("UNIX:" + home + "/no-usbmuxd").c_str(), 1);
 
   std::string program = testsupport::BuildRoot() + "/bin/portiva";
   std::vector<char*> args;

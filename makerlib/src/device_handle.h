@@ -1,0 +1,73 @@
+// What every device handle of the library shares: the operation table the
+// caller holds, and the count of calls still running on it, so that a
+// device freed by one thread while another still exports from it goes
+// only when that call returns.
+#ifndef PORTIVA_MAKERLIB_DEVICE_HANDLE_H
+#define PORTIVA_MAKERLIB_DEVICE_HANDLE_H
+
+#include <plist/plist.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "pod_device_service.h"
+
+namespace makerlib {
+
+struct DeviceHandleBase {
+  PodDevice table;  // first, so that the caller's PodDevice* is the handle
+  void (*destroy)(DeviceHandleBase* handle);
+  // Guards busy; freed is also read without it by running copies.
+  std::mutex life_mutex;
+  int busy = 0;
+  std::atomic<bool> freed{false};
+};
+
+inline DeviceHandleBase* HandleBaseOf(PodDevice* self) {
+  return reinterpret_cast<DeviceHandleBase*>(self);
+}
+
+// Keeps the handle alive for one call.
+class CallScope {
+ public:
+  explicit CallScope(PodDevice* self) : handle_(self != nullptr ? HandleBaseOf(self) : nullptr) {
+    if (handle_ == nullptr) return;
+    std::lock_guard<std::mutex> lock(handle_->life_mutex);
+    ++handle_->busy;
+  }
+  ~CallScope() {
+    if (handle_ == nullptr) return;
+    bool destroy;
+    {
+      std::lock_guard<std::mutex> lock(handle_->life_mutex);
+      --handle_->busy;
+      destroy = handle_->freed && handle_->busy == 0;
+    }
+    if (destroy) handle_->destroy(handle_);
+  }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+
+  DeviceHandleBase* handle() const { return handle_; }
+
+ private:
+  DeviceHandleBase* handle_;
+};
+
+// Marks the handle freed; it goes now, or when its last running call ends.
+void ReleaseHandle(PodDevice* device);
+
+// Device images (IMAGE_FORMAT.md): their entries appended to the
+// enumeration, and a handle for one of them; null when no image holds value.
+void AppendImageDevices(plist_t array, std::set<std::string>* seen);
+PodDevice* CreateImageDevice(const char* value);
+
+// Phones and tablets over USB.
+void AppendUsbDevices(plist_t array, std::set<std::string>* seen);
+PodDevice* CreateUsbDevice(const char* udid);
+
+}  // namespace makerlib
+
+#endif

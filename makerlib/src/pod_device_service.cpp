@@ -1,0 +1,66 @@
+// The device library's service: device images first (the demo and the
+// tests), then the phones and tablets usbmuxd lists.
+#include "pod_device_service.h"
+
+#include <set>
+#include <string>
+
+#include "device_handle.h"
+
+namespace makerlib {
+
+void ReleaseHandle(PodDevice* device) {
+  if (device == nullptr) return;
+  DeviceHandleBase* handle = HandleBaseOf(device);
+  bool destroy;
+  {
+    std::lock_guard<std::mutex> lock(handle->life_mutex);
+    handle->freed = true;
+    destroy = handle->busy == 0;
+  }
+  if (destroy) handle->destroy(handle);
+}
+
+}  // namespace makerlib
+
+namespace {
+
+plist_t GetDeviceList() {
+  plist_t array = nullptr;
+  try {
+    array = plist_new_array();
+    std::set<std::string> seen;
+    makerlib::AppendImageDevices(array, &seen);
+    makerlib::AppendUsbDevices(array, &seen);
+    return array;
+  } catch (...) {
+    return array;
+  }
+}
+
+// A value no image holds is taken for a USB device; one that is not
+// connected answers Init with "no device".
+PodDevice* CreateDevice(const char* value, const char*) {
+  try {
+    PodDevice* device = makerlib::CreateImageDevice(value);
+    return device != nullptr ? device : makerlib::CreateUsbDevice(value);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void FreeDevice(PodDevice* device) { makerlib::ReleaseHandle(device); }
+
+}  // namespace
+
+extern "C" PodDeviceService* CreatePodDeviceService(void) {
+  try {
+    return new PodDeviceService{GetDeviceList, CreateDevice, FreeDevice};
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+extern "C" void FreePodDeviceService(PodDeviceService* service) {
+  delete service;
+}

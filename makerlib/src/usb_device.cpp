@@ -1,0 +1,236 @@
+// Phones and tablets over USB behind the device library's operation table:
+// the session gives the values and the AFC transport, the media partition
+// gives the lists, read once when the device is opened.
+#include <plist/plist.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "afc_transport.h"
+#include "device_handle.h"
+#include "ios_session.h"
+#include "media_partition.h"
+#include "pod_device_service.h"
+#include "transport_export.h"
+
+namespace makerlib {
+
+namespace {
+
+// What an opened device serves; replaced whole by the next Init.
+struct Opened {
+  std::shared_ptr<IosSession> session;
+  std::shared_ptr<Transport> transport;
+  MediaLists lists;
+  plist_t info = nullptr;
+  ~Opened() { plist_free(info); }
+};
+
+struct UsbHandle : DeviceHandleBase {
+  std::string udid;
+  std::mutex data_mutex;  // guards opened
+  std::shared_ptr<const Opened> opened;
+};
+
+void Destroy(DeviceHandleBase* handle) { delete static_cast<UsbHandle*>(handle); }
+
+UsbHandle* UsbOf(const CallScope& scope) { return static_cast<UsbHandle*>(scope.handle()); }
+
+std::shared_ptr<const Opened> OpenedOf(UsbHandle* handle) {
+  std::lock_guard<std::mutex> lock(handle->data_mutex);
+  return handle->opened;
+}
+
+// The five figures add up to the capacity: what the lists take is cut to
+// what the device says it uses, and "Others" is the rest.
+plist_t MakeInfo(const IosValues& values, const MediaUsage& usage) {
+  const uint64_t total = values.total_capacity;
+  const uint64_t available = std::min(values.available, total);
+  uint64_t left = total - available;
+  auto take = [&left](uint64_t bytes) {
+    const uint64_t taken = std::min(bytes, left);
+    left -= taken;
+    return taken;
+  };
+  const uint64_t audio = take(usage.audio);
+  const uint64_t video = take(usage.video);
+  const uint64_t photos = take(usage.photos);
+  plist_t info = plist_new_dict();
+  plist_dict_set_item(info, "DeviceName", plist_new_string(values.device_name.c_str()));
+  plist_dict_set_item(info, "Type", plist_new_string(values.product_type.c_str()));
+  plist_dict_set_item(info, "Catacity", plist_new_uint(total));
+  plist_dict_set_item(info, "Version", plist_new_string(values.product_version.c_str()));
+  plist_dict_set_item(info, "SerialNumber", plist_new_string(values.serial_number.c_str()));
+  plist_dict_set_item(info, "Audio", plist_new_uint(audio));
+  plist_dict_set_item(info, "Video", plist_new_uint(video));
+  plist_dict_set_item(info, "Photos", plist_new_uint(photos));
+  plist_dict_set_item(info, "Others", plist_new_uint(left));
+  plist_dict_set_item(info, "Available", plist_new_uint(available));
+  return info;
+}
+
+int GetLibraryVersion(PodDevice*) { return 0; }
+
+int IsConnected(PodDevice* self) {
+  try {
+    CallScope scope(self);
+    if (scope.handle() == nullptr) return 0;
+    std::shared_ptr<const Opened> opened = OpenedOf(UsbOf(scope));
+    return opened != nullptr && opened->session->StillConnected() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int Init(PodDevice* self, const char* work_directory) {
+  try {
+    CallScope scope(self);
+    UsbHandle* handle = UsbOf(scope);
+    if (handle == nullptr) return POD_STATUS_BAD_ARGUMENT;
+    {
+      // A failed Init leaves the device closed.
+      std::lock_guard<std::mutex> lock(handle->data_mutex);
+      handle->opened.reset();
+    }
+    if (work_directory == nullptr || work_directory[0] == '\0') return POD_STATUS_BAD_ARGUMENT;
+    auto opened = std::make_shared<Opened>();
+    const int status = IosSession::Open(handle->udid, &opened->session);
+    if (status != POD_STATUS_OK) return status;
+    opened->transport = MakeAfcTransport(opened->session);
+    const TransportStatus read =
+        ReadMediaPartition(opened->transport.get(), work_directory, &opened->lists);
+    if (read == TransportStatus::kGone) return POD_STATUS_NO_DEVICE;
+    opened->info = MakeInfo(opened->session->values(), SumMediaUsage(opened->lists));
+    std::lock_guard<std::mutex> lock(handle->data_mutex);
+    handle->opened = std::move(opened);
+    return POD_STATUS_OK;
+  } catch (...) {
+    return POD_STATUS_FAILED;
+  }
+}
+
+// A fresh copy for the caller of a node the device keeps, or null.
+plist_t CopyOf(PodDevice* self, plist_t (*pick)(const Opened&)) {
+  try {
+    CallScope scope(self);
+    if (scope.handle() == nullptr) return nullptr;
+    std::shared_ptr<const Opened> opened = OpenedOf(UsbOf(scope));
+    if (opened == nullptr) return nullptr;
+    plist_t node = pick(*opened);
+    return node != nullptr ? plist_copy(node) : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+plist_t GetInfo(PodDevice* self) {
+  return CopyOf(self, [](const Opened& opened) { return opened.info; });
+}
+
+template <MediaListKind kKind>
+plist_t GetList(PodDevice* self, unsigned int, unsigned int) {
+  return CopyOf(self, [](const Opened& opened) { return opened.lists.list[kKind]; });
+}
+
+int ExportFile(PodDevice* self, const char* device_path, const char* local_path,
+               PodExportCallback callback) {
+  try {
+    CallScope scope(self);
+    UsbHandle* handle = UsbOf(scope);
+    if (handle == nullptr || device_path == nullptr || local_path == nullptr ||
+        local_path[0] == '\0')
+      return POD_STATUS_BAD_ARGUMENT;
+    std::shared_ptr<const Opened> opened = OpenedOf(handle);
+    if (opened == nullptr) return POD_STATUS_NO_DEVICE;
+    return ExportRemoteFile(opened->transport.get(), device_path, local_path, callback,
+                            &handle->freed);
+  } catch (...) {
+    return POD_STATUS_FAILED;
+  }
+}
+
+int ExportDirectory(PodDevice* self, const char* device_path, const char* local_directory) {
+  try {
+    CallScope scope(self);
+    UsbHandle* handle = UsbOf(scope);
+    if (handle == nullptr || device_path == nullptr || local_directory == nullptr ||
+        local_directory[0] == '\0')
+      return POD_STATUS_BAD_ARGUMENT;
+    std::shared_ptr<const Opened> opened = OpenedOf(handle);
+    if (opened == nullptr) return POD_STATUS_NO_DEVICE;
+    return ExportRemoteDirectory(opened->transport.get(), device_path, local_directory,
+                                 &handle->freed);
+  } catch (...) {
+    return POD_STATUS_FAILED;
+  }
+}
+
+// The program never writes to a device.
+int ImportFile(PodDevice*, const char*, const char*, PodExportCallback) {
+  return POD_STATUS_FAILED;
+}
+int DeleteFile(PodDevice*, const char*) { return POD_STATUS_FAILED; }
+
+uint64_t GetFreeSpace(PodDevice* self) {
+  try {
+    CallScope scope(self);
+    if (scope.handle() == nullptr) return 0;
+    std::shared_ptr<const Opened> opened = OpenedOf(UsbOf(scope));
+    return opened != nullptr ? opened->session->values().available : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+PodDevice MakeTable() {
+  PodDevice table = {};
+  table.GetLibraryVersion = GetLibraryVersion;
+  table.IsConnected = IsConnected;
+  table.Init = Init;
+  table.GetInfo = GetInfo;
+  table.ExportFile = ExportFile;
+  table.ImportFile = ImportFile;
+  table.ExportDirectory = ExportDirectory;
+  table.DeleteFile = DeleteFile;
+  table.GetFreeSpace = GetFreeSpace;
+  table.GetMusicList = GetList<kMusicList>;
+  table.GetPlaylistList = GetList<kPlaylistList>;
+  table.GetMovieList = GetList<kMovieList>;
+  table.GetPodcastList = GetList<kPodcastList>;
+  table.GetTVShowList = GetList<kTVShowList>;
+  table.GetAudiobookList = GetList<kAudiobookList>;
+  table.GetVoiceMemoList = GetList<kVoiceMemoList>;
+  table.GetRingtoneList = GetList<kRingtoneList>;
+  table.GetPhotoList = GetList<kPhotoList>;
+  table.GetBookList = GetList<kBookList>;
+  table.GetCameraRollList = GetList<kCameraRollList>;
+  return table;
+}
+
+const PodDevice kUsbTable = MakeTable();
+
+}  // namespace
+
+void AppendUsbDevices(plist_t array, std::set<std::string>* seen) {
+  for (const std::string& udid : ListUsbDevices()) {
+    if (!seen->insert(udid).second) continue;
+    plist_t entry = plist_new_dict();
+    plist_dict_set_item(entry, "type", plist_new_string("usb"));
+    plist_dict_set_item(entry, "value", plist_new_string(udid.c_str()));
+    plist_array_append_item(array, entry);
+  }
+}
+
+PodDevice* CreateUsbDevice(const char* udid) {
+  auto* handle = new UsbHandle;
+  handle->table = kUsbTable;
+  handle->destroy = Destroy;
+  if (udid != nullptr) handle->udid = udid;
+  return &handle->table;
+}
+
+}  // namespace makerlib
