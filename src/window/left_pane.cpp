@@ -179,13 +179,9 @@ LeftPane::LeftPane(wxBitmap* background, wxWindow* parent, wxWindowID id,
   top->Add(refresh_button_, 0, wxALIGN_RIGHT | wxTOP, 5);
   sizer->Add(top, 0, wxEXPAND | wxTOP | wxBOTTOM, 10);
 
-  // Rows of their own heights: with one height for all, the toolkit's tree
-  // grows it while it lays rows out, the first time a label in a taller
-  // script (Japanese, Chinese) is measured, and draws rows over each other.
   navigation_tree_ =
       new wxTreeCtrl(this, kNavigationTreeId, wxDefaultPosition, wxDefaultSize,
-                     wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE |
-                         wxTR_HAS_VARIABLE_ROW_HEIGHT);
+                     wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
   image_list_ = new wxImageList(16, 16, true);
   for (const char* path : kDeviceTreeImages) AddTreeImage(image_list_, path);
   for (const CategoryInfo& category : kCategories)
@@ -230,6 +226,12 @@ void LeftPane::SetupTreeItem() {
         wxString::Format("%s (%d)", wxGetTranslation(kCategories[i].name),
                          data->count));
   }
+  // A label set after the rows were laid out can change the row height
+  // (a taller script, an empty label filled), but the toolkit's tree only
+  // redraws the changed row, so the rows below would be drawn over. Setting
+  // the indent makes it lay every row out again.
+  navigation_tree_->SetIndent(navigation_tree_->GetIndent());
+  navigation_tree_->Refresh();
 }
 
 void LeftPane::ChangeLanguage() {
