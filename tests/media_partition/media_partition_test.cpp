@@ -61,7 +61,7 @@ using testsupport::PhoneOptions;
 using testsupport::PhonePicture;
 using testsupport::PhoneTrack;
 using testsupport::TempFolder;
-using testsupport::WriteFile;
+using testsupport::WriteBytes;
 
 // ---- reading the records back -------------------------------------------------
 
@@ -417,7 +417,7 @@ TEST_F(MediaPartitionTest, SeesTheRowsStillInTheLog) {
   // The main file alone does not have them.
   const std::string alone = temp_.path() + "/alone.sqlitedb";
   {
-    ASSERT_TRUE(WriteFile(alone, Slurp(db)));
+    ASSERT_TRUE(WriteBytes(alone, Slurp(db)));
     sqlite3* handle = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(alone.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr));
     sqlite3_stmt* stmt = nullptr;
@@ -450,12 +450,12 @@ TEST_F(MediaPartitionTest, SeesTheRowsStillInTheLog) {
                                         nullptr, nullptr, nullptr));
     sqlite3_close(handle);
     ASSERT_GT(Slurp(db + "-wal").size(), log.size());
-    ASSERT_TRUE(WriteFile(db + "-wal", log));
+    ASSERT_TRUE(WriteBytes(db + "-wal", log));
   };
   const Case cases[] = {
       {"as left", [] {}},
       {"index ahead of the log", index_ahead},
-      {"broken index", [&] { ASSERT_TRUE(WriteFile(db + "-shm", std::string(32768, '\x5A'))); }},
+      {"broken index", [&] { ASSERT_TRUE(WriteBytes(db + "-shm", std::string(32768, '\x5A'))); }},
       {"no index", [&] { ASSERT_EQ(0, unlink((db + "-shm").c_str())); }},
   };
   for (const Case& k : cases) {
@@ -529,7 +529,7 @@ TEST_F(MediaPartitionTest, ListsTheDeviceDoesNotHaveStayNull) {
        [](const PhoneContents& c) {
          unlink((c.root + c.photos_database + "-wal").c_str());
          unlink((c.root + c.photos_database + "-shm").c_str());
-         ASSERT_TRUE(WriteFile(c.root + c.photos_database, std::string(4096, 'x')));
+         ASSERT_TRUE(WriteBytes(c.root + c.photos_database, std::string(4096, 'x')));
        },
        nullptr, false, true},
       {"no Recordings folder", no_recordings, nullptr, nullptr, true, false},
@@ -597,7 +597,7 @@ TEST_F(MediaPartitionTest, TakesMemoLengthsFromTheMovieBox) {
   std::vector<PhoneMemo> expected;
   for (const Case& k : cases) {
     ASSERT_TRUE(testsupport::MakeFolders(c.root + "/Recordings"));
-    ASSERT_TRUE(WriteFile(c.root + "/Recordings/" + k.file, k.bytes));
+    ASSERT_TRUE(WriteBytes(c.root + "/Recordings/" + k.file, k.bytes));
     const std::string stem = std::string(k.file).substr(0, 1);
     expected.push_back({k.name, stem, "/Recordings/" + std::string(k.file), k.bytes.size(), k.time_ms});
   }
@@ -663,10 +663,10 @@ TEST_F(MediaPartitionTest, WithstandsHostileContent) {
   PhoneContents c;
   ASSERT_TRUE(Phone(options, &c));
   // An absolute path in a book list stays inside the book folder.
-  ASSERT_TRUE(WriteFile(c.root + "/secret", "secret"));
-  ASSERT_TRUE(WriteFile(c.root + "/Books/secret", "inside"));
+  ASSERT_TRUE(WriteBytes(c.root + "/secret", "secret"));
+  ASSERT_TRUE(WriteBytes(c.root + "/Books/secret", "inside"));
   // Odd types and escapes in the property lists.
-  ASSERT_TRUE(WriteFile(c.root + "/iTunes_Control/iTunes/Ringtones.plist",
+  ASSERT_TRUE(WriteBytes(c.root + "/iTunes_Control/iTunes/Ringtones.plist",
                         "<plist><dict><key>Ringtones</key><dict>"
                         "<key>ABCD.m4r</key><dict><key>Name</key><integer>5</integer>"
                         "<key>Total Time</key><string>long</string></dict>"
@@ -674,7 +674,7 @@ TEST_F(MediaPartitionTest, WithstandsHostileContent) {
                         "<key>EFGH.m4r</key><dict><key>Name</key><string>Bell</string>"
                         "<key>Total Time</key><integer>-40</integer></dict>"
                         "</dict></dict></plist>"));
-  ASSERT_TRUE(WriteFile(c.root + "/Books/Books.plist",
+  ASSERT_TRUE(WriteBytes(c.root + "/Books/Books.plist",
                         "<plist><dict><key>Books</key><array>"
                         "<dict><key>Name</key><string>Escape</string><key>Path</key><string>../secret</string></dict>"
                         "<dict><key>Name</key><string>Absolute</string><key>Path</key><string>/secret</string></dict>"
@@ -683,7 +683,7 @@ TEST_F(MediaPartitionTest, WithstandsHostileContent) {
                         "<dict><key>Path</key><integer>3</integer></dict>"
                         "<string>not a book</string>"
                         "</array></dict></plist>"));
-  ASSERT_TRUE(WriteFile(c.root + "/Books/Purchases/Purchases.plist", "<plist><array><true/></array></plist>"));
+  ASSERT_TRUE(WriteBytes(c.root + "/Books/Purchases/Purchases.plist", "<plist><array><true/></array></plist>"));
 
   PosixTransport transport(c.root);
   MediaLists lists;
@@ -783,7 +783,7 @@ TEST_F(MediaPartitionTest, RefusesPropertyListsTooDeepOrLarge) {
   }
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
-    ASSERT_TRUE(WriteFile(c.root + "/iTunes_Control/iTunes/Ringtones.plist", k.ringtones));
+    ASSERT_TRUE(WriteBytes(c.root + "/iTunes_Control/iTunes/Ringtones.plist", k.ringtones));
     PosixTransport transport(c.root);
     MediaLists lists;
     const auto start = std::chrono::steady_clock::now();
@@ -796,7 +796,7 @@ TEST_F(MediaPartitionTest, RefusesPropertyListsTooDeepOrLarge) {
   std::string huge = "<plist><dict><key>Books</key><array>";
   while (huge.size() < (33u << 20)) huge += "<dict><key>Path</key><string>manual.pdf</string></dict>";
   huge += "</array></dict></plist>";
-  ASSERT_TRUE(WriteFile(c.root + "/Books/Books.plist", huge));
+  ASSERT_TRUE(WriteBytes(c.root + "/Books/Books.plist", huge));
   PosixTransport transport(c.root);
   MediaLists lists;
   ASSERT_EQ(TransportStatus::kOk, Read(&transport, &lists));

@@ -64,7 +64,7 @@ class Writer {
   int64_t Put(const std::string& device_path, const std::string& bytes) {
     const std::string local = root_ + device_path;
     const size_t slash = local.rfind('/');
-    if (!MakeFolders(local.substr(0, slash)) || !WriteFile(local, bytes)) {
+    if (!MakeFolders(local.substr(0, slash)) || !WriteBytes(local, bytes)) {
       Fail("cannot write " + local);
       return 0;
     }
@@ -897,7 +897,7 @@ std::string MakeHeic(int width, int height) {
   return out;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
+bool WriteBytes(const std::string& path, const std::string& bytes) {
   FILE* f = fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
   const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

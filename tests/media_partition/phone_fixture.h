@@ -119,7 +119,7 @@ std::string MakeJpeg(int width, int height);
 // A small real HEIC picture; empty when libheif has no HEVC encoder.
 std::string MakeHeic(int width, int height);
 
-bool WriteFile(const std::string& path, const std::string& bytes);
+bool WriteBytes(const std::string& path, const std::string& bytes);
 // Creates path and its missing parents.
 bool MakeFolders(const std::string& path);
 

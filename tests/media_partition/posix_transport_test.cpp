@@ -18,7 +18,7 @@ using makerlib::RemoteFile;
 using makerlib::TransportStatus;
 using testsupport::MakeFolders;
 using testsupport::TempFolder;
-using testsupport::WriteFile;
+using testsupport::WriteBytes;
 
 class PosixTransportTest : public ::testing::Test {
  protected:
@@ -28,8 +28,8 @@ class PosixTransportTest : public ::testing::Test {
     outside_ = temp_.path() + "/outside";
     ASSERT_TRUE(MakeFolders(root_ + "/DCIM/100APPLE"));
     ASSERT_TRUE(MakeFolders(outside_));
-    ASSERT_TRUE(WriteFile(root_ + "/DCIM/100APPLE/IMG_0001.JPG", "picture"));
-    ASSERT_TRUE(WriteFile(outside_ + "/secret", "secret"));
+    ASSERT_TRUE(WriteBytes(root_ + "/DCIM/100APPLE/IMG_0001.JPG", "picture"));
+    ASSERT_TRUE(WriteBytes(outside_ + "/secret", "secret"));
     ASSERT_EQ(0, symlink(outside_.c_str(), (root_ + "/out_dir").c_str()));
     ASSERT_EQ(0, symlink((outside_ + "/secret").c_str(), (root_ + "/out_file").c_str()));
     ASSERT_EQ(0, symlink("../../outside/secret", (root_ + "/DCIM/relative_out").c_str()));

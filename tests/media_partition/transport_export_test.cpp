@@ -24,7 +24,7 @@ using makerlib::Transport;
 using makerlib::TransportStatus;
 using testsupport::MakeFolders;
 using testsupport::TempFolder;
-using testsupport::WriteFile;
+using testsupport::WriteBytes;
 
 constexpr uint64_t kMiB = 1 << 20;
 
@@ -144,13 +144,13 @@ class TransportExportTest : public ::testing::Test {
     ASSERT_TRUE(MakeFolders(root_ + "/Books/moby.epub/OEBPS/images"));
     ASSERT_TRUE(MakeFolders(root_ + "/Books/moby.epub/META-INF"));
     ASSERT_TRUE(MakeFolders(out_));
-    ASSERT_TRUE(WriteFile(root_ + "/big.mov", Pattern(2 * kMiB + 123)));
-    ASSERT_TRUE(WriteFile(root_ + "/exact.m4a", Pattern(kMiB)));
-    ASSERT_TRUE(WriteFile(root_ + "/empty.m4a", ""));
-    ASSERT_TRUE(WriteFile(root_ + "/Books/moby.epub/mimetype", "application/epub+zip"));
-    ASSERT_TRUE(WriteFile(root_ + "/Books/moby.epub/META-INF/container.xml", "<container/>"));
-    ASSERT_TRUE(WriteFile(root_ + "/Books/moby.epub/OEBPS/content.opf", "<package/>"));
-    ASSERT_TRUE(WriteFile(root_ + "/Books/moby.epub/OEBPS/images/cover.jpg", Pattern(5000)));
+    ASSERT_TRUE(WriteBytes(root_ + "/big.mov", Pattern(2 * kMiB + 123)));
+    ASSERT_TRUE(WriteBytes(root_ + "/exact.m4a", Pattern(kMiB)));
+    ASSERT_TRUE(WriteBytes(root_ + "/empty.m4a", ""));
+    ASSERT_TRUE(WriteBytes(root_ + "/Books/moby.epub/mimetype", "application/epub+zip"));
+    ASSERT_TRUE(WriteBytes(root_ + "/Books/moby.epub/META-INF/container.xml", "<container/>"));
+    ASSERT_TRUE(WriteBytes(root_ + "/Books/moby.epub/OEBPS/content.opf", "<package/>"));
+    ASSERT_TRUE(WriteBytes(root_ + "/Books/moby.epub/OEBPS/images/cover.jpg", Pattern(5000)));
     ASSERT_TRUE(MakeFolders(root_ + "/Books/moby.epub/OEBPS/empty"));
   }
 
@@ -190,12 +190,12 @@ TEST_F(TransportExportTest, CopiesByteForByteWithProgressPerChunk) {
 
 TEST_F(TransportExportTest, NeverReplacesAnything) {
   PosixTransport transport(root_);
-  ASSERT_TRUE(WriteFile(out_ + "/taken.mov", "mine"));
+  ASSERT_TRUE(WriteBytes(out_ + "/taken.mov", "mine"));
   EXPECT_EQ(POD_STATUS_FAILED, ExportRemoteFile(&transport, "/big.mov", out_ + "/taken.mov", nullptr, nullptr));
   EXPECT_EQ("mine", Read(out_ + "/taken.mov"));
 
   // Nor writes through a link standing where the copy would go.
-  ASSERT_TRUE(WriteFile(out_ + "/victim", "victim"));
+  ASSERT_TRUE(WriteBytes(out_ + "/victim", "victim"));
   ASSERT_EQ(0, symlink((out_ + "/victim").c_str(), (out_ + "/link.mov").c_str()));
   EXPECT_EQ(POD_STATUS_FAILED, ExportRemoteFile(&transport, "/big.mov", out_ + "/link.mov", nullptr, nullptr));
   EXPECT_EQ("victim", Read(out_ + "/victim"));
@@ -254,7 +254,7 @@ TEST_F(TransportExportTest, CopiesATreeIntoANewOrExistingFolder) {
 
   // An existing folder is used and what it held stays.
   ASSERT_TRUE(MakeFolders(out_ + "/again/OEBPS"));
-  ASSERT_TRUE(WriteFile(out_ + "/again/notes.txt", "mine"));
+  ASSERT_TRUE(WriteBytes(out_ + "/again/notes.txt", "mine"));
   ASSERT_EQ(POD_STATUS_OK, ExportRemoteDirectory(&transport, "/Books/moby.epub/", out_ + "/again", nullptr));
   auto expected = source;
   expected["/notes.txt"] = "mine";
@@ -270,7 +270,7 @@ TEST_F(TransportExportTest, FailedTreeRemovesExactlyWhatItMade) {
   PosixTransport posix(root_);
   // A link out of the partition, a dangling link that is passed over, and
   // a file that breaks part way: each case fails the copy.
-  ASSERT_TRUE(WriteFile(temp_.path() + "/secret", "secret"));
+  ASSERT_TRUE(WriteBytes(temp_.path() + "/secret", "secret"));
   struct Case {
     const char* name;
     bool existing_target;  // the target folder was there before, with a file in it
@@ -298,10 +298,10 @@ TEST_F(TransportExportTest, FailedTreeRemovesExactlyWhatItMade) {
     }
     if (c.existing_target) {
       ASSERT_TRUE(MakeFolders(target + "/OEBPS"));
-      ASSERT_TRUE(WriteFile(target + "/OEBPS/mine.txt", "mine"));
+      ASSERT_TRUE(WriteBytes(target + "/OEBPS/mine.txt", "mine"));
     }
     if (c.taken != nullptr) {
-      ASSERT_TRUE(WriteFile(target + c.taken, "taken"));
+      ASSERT_TRUE(WriteBytes(target + c.taken, "taken"));
     }
     const auto before = Tree(target);
     FaultyTransport transport(&posix);
