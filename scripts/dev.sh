@@ -3,6 +3,7 @@
 #   scripts/dev.sh demo   install packages, build, start on the demo device
 #   scripts/dev.sh test   install packages, build, run every test under Xvfb
 #   scripts/dev.sh build  build only
+#   scripts/dev.sh package  build, then make the Debian package in the build folder
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,13 +47,21 @@ case "${1:-}" in
     # display that has only just come up.)
     xvfb-run -a -s "-screen 0 1600x1000x24" \
       ctest --output-on-failure --timeout 300
+    "$here/scripts/check_install.sh" "$build"
+    ;;
+  package)
+    install_packages
+    build
+    cd "$build"
+    rm -f portiva_*.deb
+    cpack -G DEB
     ;;
   build)
     install_packages
     build
     ;;
   *)
-    echo "usage: $0 demo|test|build" >&2
+    echo "usage: $0 demo|test|build|package" >&2
     exit 2
     ;;
 esac

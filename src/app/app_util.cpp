@@ -1,5 +1,6 @@
 #include "app/app_util.h"
 
+#include <stdlib.h>
 #include <wx/app.h>
 #include <wx/filename.h>
 #include <wx/tokenzr.h>
@@ -10,6 +11,21 @@ wxString AppUtil::CutBeforeLastSlash(const wxString& path) {
   if (pos == wxNOT_FOUND) return wxString();
   return path.Left(pos);
 }
+
+namespace {
+
+// Through symbolic links to the program itself: a link on the command path
+// (such as <prefix>/bin/portiva) leads to the installed tree, which holds
+// the themes and catalogs. A path that does not exist stays as it is.
+wxString FollowLinks(const wxString& path) {
+  char* real = realpath(path.utf8_str(), nullptr);
+  if (real == nullptr) return path;
+  wxString resolved = wxString::FromUTF8(real);
+  free(real);
+  return resolved;
+}
+
+}  // namespace
 
 wxString AppUtil::ResolveProgramPath(const wxString& argv0) {
   wxString path = argv0;
@@ -26,9 +42,7 @@ wxString AppUtil::ResolveProgramPath(const wxString& argv0) {
         wxFileName candidate(dir, path);
         if (candidate.FileExists() && candidate.IsFileExecutable()) {
           candidate.MakeAbsolute();
-          wxString found = candidate.GetFullPath();
-          found.Replace("\\", "/");
-          return found;
+          return FollowLinks(candidate.GetFullPath());
         }
       }
     }
@@ -37,9 +51,7 @@ wxString AppUtil::ResolveProgramPath(const wxString& argv0) {
   wxFileName name(path);
   name.MakeAbsolute();
   name.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
-  wxString full = name.GetFullPath();
-  full.Replace("\\", "/");
-  return full;
+  return FollowLinks(name.GetFullPath());
 }
 
 wxString AppUtil::GetProgramPath() {

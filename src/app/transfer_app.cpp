@@ -1,5 +1,6 @@
 #include "app/transfer_app.h"
 
+#include <signal.h>
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
 #include <wx/image.h>
@@ -7,6 +8,7 @@
 
 #include "app/app_data.h"
 #include "app/app_util.h"
+#include "app/trace.h"
 #include "common/domain_face.h"
 #include "app/zl_app_path.h"
 #include "settings/option_data.h"
@@ -37,9 +39,21 @@ bool TransferApp::InitBeforeFrame() {
   return true;
 }
 
+namespace {
+
+// The desktop ends a session with SIGTERM: the window closes as if the
+// user closed it, so the program ends cleanly.
+void CloseOnSignal(int) {
+  if (wxGetApp().frame_) wxGetApp().frame_->Close();
+}
+
+}  // namespace
+
 bool TransferApp::OnInit() {
   if (!wxApp::OnInit()) return false;
   if (!InitBeforeFrame()) return false;
+  Trace("Install directory: " + AppUtil::getInstallDirectory());
+  SetSignalHandler(SIGTERM, CloseOnSignal);
 
   frame_ = new TransferFrame(nullptr, wxID_ANY, GetWindowTitle(),
                              wxDefaultPosition, wxDefaultSize);

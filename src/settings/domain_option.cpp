@@ -42,7 +42,7 @@ bool DomainOption::init() {
   return read == 6;
 }
 
-wxString ProductVersion::GetVersion() { return "3.6.116"; }
+wxString ProductVersion::GetVersion() { return PORTIVA_VERSION; }
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "app/app_util.h"
@@ -62,6 +64,33 @@ TEST(AppPath, ProgramStartedThroughPathIsFoundThere) {
   wxString resolved = AppUtil::ResolveProgramPath("portiva-test-tool");
   wxSetEnv("PATH", saved);
   EXPECT_EQ(resolved, program);
+}
+
+// The command on the user's path is a link into the installed tree; the
+// program's folders are those of the tree, whether it is started by name
+// or by the link's path, and through a link to a link.
+TEST(AppPath, ALinkToTheProgramLeadsToItsOwnFolder) {
+  const std::string base = testsupport::MakeTempDir("linked");
+  const std::string tree = base + "/lib/portiva/bin";
+  ASSERT_TRUE(wxFileName::Mkdir(wxString::FromUTF8(tree), 0777, wxPATH_MKDIR_FULL));
+  const std::string program = tree + "/portiva-linked-tool";
+  testsupport::WriteFile(program, "#!/bin/sh\n");
+  ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+  ASSERT_TRUE(wxMkdir(wxString::FromUTF8(base + "/bin")));
+  ASSERT_EQ(symlink("../lib/portiva/bin/portiva-linked-tool",
+                    (base + "/bin/portiva-linked-tool").c_str()), 0);
+  ASSERT_EQ(symlink("bin/portiva-linked-tool", (base + "/again").c_str()), 0);
+
+  EXPECT_EQ(AppUtil::ResolveProgramPath(wxString::FromUTF8(base + "/bin/portiva-linked-tool")),
+            wxString::FromUTF8(program));
+  EXPECT_EQ(AppUtil::ResolveProgramPath(wxString::FromUTF8(base + "/again")),
+            wxString::FromUTF8(program));
+  wxString saved;
+  wxGetEnv("PATH", &saved);
+  wxSetEnv("PATH", wxString::FromUTF8(base + "/bin:") + saved);
+  const wxString by_name = AppUtil::ResolveProgramPath("portiva-linked-tool");
+  wxSetEnv("PATH", saved);
+  EXPECT_EQ(by_name, wxString::FromUTF8(program));
 }
 
 TEST(AppPath, ProductNames) {
