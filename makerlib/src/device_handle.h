@@ -68,6 +68,11 @@ PodDevice* CreateImageDevice(const char* value);
 void AppendUsbDevices(plist_t array, std::set<std::string>* seen);
 PodDevice* CreateUsbDevice(const char* udid);
 
+// iPods and phones the desktop mounted as folders (type "path"); null when
+// nothing mounted now has value.
+void AppendMountedDevices(plist_t array, std::set<std::string>* seen);
+PodDevice* CreateMountedDevice(const char* value);
+
 }  // namespace makerlib
 
 #endif

@@ -1,6 +1,9 @@
 // The device library's service: device images first (the demo and the
-// tests), then the phones and tablets usbmuxd lists.
+// tests), then the phones and tablets usbmuxd lists, then what the desktop
+// mounted (a phone usbmuxd lists already is not listed again).
 #include "pod_device_service.h"
+
+#include <string.h>
 
 #include <set>
 #include <string>
@@ -32,18 +35,22 @@ plist_t GetDeviceList() {
     std::set<std::string> seen;
     makerlib::AppendImageDevices(array, &seen);
     makerlib::AppendUsbDevices(array, &seen);
+    makerlib::AppendMountedDevices(array, &seen);
     return array;
   } catch (...) {
     return array;
   }
 }
 
-// A value no image holds is taken for a USB device; one that is not
-// connected answers Init with "no device".
-PodDevice* CreateDevice(const char* value, const char*) {
+// A value no image holds is taken for a mounted device when its type is
+// "path", else for a USB device; one that is not connected answers Init
+// with "no device".
+PodDevice* CreateDevice(const char* value, const char* type) {
   try {
     PodDevice* device = makerlib::CreateImageDevice(value);
-    return device != nullptr ? device : makerlib::CreateUsbDevice(value);
+    if (device != nullptr) return device;
+    if (type != nullptr && strcmp(type, "path") == 0) return makerlib::CreateMountedDevice(value);
+    return makerlib::CreateUsbDevice(value);
   } catch (...) {
     return nullptr;
   }

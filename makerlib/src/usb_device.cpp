@@ -2,6 +2,8 @@
 // the session gives the values and the AFC transport, the media partition
 // gives the lists, read once when the device is opened.
 #include <plist/plist.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -12,6 +14,7 @@
 
 #include "afc_transport.h"
 #include "device_handle.h"
+#include "device_info.h"
 #include "ios_session.h"
 #include "media_partition.h"
 #include "pod_device_service.h"
@@ -45,32 +48,9 @@ std::shared_ptr<const Opened> OpenedOf(UsbHandle* handle) {
   return handle->opened;
 }
 
-// The five figures add up to the capacity: what the lists take is cut to
-// what the device says it uses, and "Others" is the rest.
-plist_t MakeInfo(const IosValues& values, const MediaUsage& usage) {
-  const uint64_t total = values.total_capacity;
-  const uint64_t available = std::min(values.available, total);
-  uint64_t left = total - available;
-  auto take = [&left](uint64_t bytes) {
-    const uint64_t taken = std::min(bytes, left);
-    left -= taken;
-    return taken;
-  };
-  const uint64_t audio = take(usage.audio);
-  const uint64_t video = take(usage.video);
-  const uint64_t photos = take(usage.photos);
-  plist_t info = plist_new_dict();
-  plist_dict_set_item(info, "DeviceName", plist_new_string(values.device_name.c_str()));
-  plist_dict_set_item(info, "Type", plist_new_string(values.product_type.c_str()));
-  plist_dict_set_item(info, "Catacity", plist_new_uint(total));
-  plist_dict_set_item(info, "Version", plist_new_string(values.product_version.c_str()));
-  plist_dict_set_item(info, "SerialNumber", plist_new_string(values.serial_number.c_str()));
-  plist_dict_set_item(info, "Audio", plist_new_uint(audio));
-  plist_dict_set_item(info, "Video", plist_new_uint(video));
-  plist_dict_set_item(info, "Photos", plist_new_uint(photos));
-  plist_dict_set_item(info, "Others", plist_new_uint(left));
-  plist_dict_set_item(info, "Available", plist_new_uint(available));
-  return info;
+bool UsableDirectory(const char* path) {
+  struct stat st;
+  return stat(path, &st) == 0 && S_ISDIR(st.st_mode) && access(path, W_OK | X_OK) == 0;
 }
 
 int GetLibraryVersion(PodDevice*) { return 0; }
@@ -100,6 +80,9 @@ int Init(PodDevice* self, const char* work_directory) {
     auto opened = std::make_shared<Opened>();
     const int status = IosSession::Open(handle->udid, &opened->session);
     if (status != POD_STATUS_OK) return status;
+    // The databases are read from copies made there: without it the phone
+    // would look as if it held no music and no photo library.
+    if (!UsableDirectory(work_directory)) return POD_STATUS_WORK_DIR_UNUSABLE;
     opened->transport = MakeAfcTransport(opened->session);
     const TransportStatus read =
         ReadMediaPartition(opened->transport.get(), work_directory, &opened->lists);

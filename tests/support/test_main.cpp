@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
   // No phone plugged into this machine reaches a test; tests that want one
   // start a simulated one.
   setenv("USBMUXD_SOCKET_ADDRESS", ("UNIX:" + home + "/no-usbmuxd").c_str(), 1);
+  // Nor a disk or phone this machine has mounted.
+  setenv("PORTIVA_MOUNT_TABLE", (home + "/no-mounts").c_str(), 1);
+  setenv("PORTIVA_GVFS_ROOT", (home + "/no-gvfs").c_str(), 1);
 
   std::string program = testsupport::BuildRoot() + "/bin/portiva";
   std::vector<char*> args;
