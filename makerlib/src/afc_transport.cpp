@@ -112,8 +112,9 @@ std::unique_ptr<Lease> Acquire(const std::shared_ptr<Shared>& shared, TransportS
 
 class AfcFile : public RemoteFile {
  public:
-  AfcFile(std::shared_ptr<Shared> shared, std::unique_ptr<Lease> lease, uint64_t handle)
-      : shared_(std::move(shared)), lease_(std::move(lease)), handle_(handle) {}
+  AfcFile(std::shared_ptr<Shared> shared, std::unique_ptr<Lease> lease, uint64_t handle,
+          uint64_t size)
+      : shared_(std::move(shared)), lease_(std::move(lease)), handle_(handle), remaining_(size) {}
 
   ~AfcFile() override {
     if (handle_ && !shared_->gone && afc_file_close(lease_->get(), handle_) != AFC_E_SUCCESS)
@@ -123,10 +124,14 @@ class AfcFile : public RemoteFile {
   int64_t Read(char* buffer, size_t size) override {
     if (!handle_ || shared_->gone) return -1;
     if (size == 0) return 0;
+    // Never more than the file still holds: 1.3.0 overruns its own buffer
+    // when an answer shorter than asked for is cut off by an unplug. At the
+    // end one byte is asked for, which the device answers with nothing.
+    const uint64_t want = std::min<uint64_t>(
+        {static_cast<uint64_t>(size), kReadChunk, remaining_ == 0 ? 1 : remaining_});
     uint32_t got = 0;
-    if (!ReadChunk(buffer, static_cast<uint32_t>(std::min<size_t>(size, kReadChunk)), &got)) {
-      return -1;
-    }
+    if (!ReadChunk(buffer, static_cast<uint32_t>(want), &got)) return -1;
+    remaining_ -= std::min<uint64_t>(got, remaining_);
     if (got == 0) {
       // The library may take an answer cut off by an unplug for a whole one
       // (1.3.0 hands back the promised length, newer ones what arrived, so
@@ -155,6 +160,7 @@ class AfcFile : public RemoteFile {
   std::shared_ptr<Shared> shared_;
   std::unique_ptr<Lease> lease_;
   uint64_t handle_;
+  uint64_t remaining_;  // bytes the file held when opened, still to come
 };
 
 class AfcTransport : public Transport {
@@ -186,14 +192,17 @@ class AfcTransport : public Transport {
 
   TransportStatus Open(const std::string& path, std::unique_ptr<RemoteFile>* file) override {
     file->reset();
-    TransportStatus status = TransportStatus::kOk;
+    RemoteEntry entry;
+    TransportStatus status = Stat(path, &entry);
+    if (status != TransportStatus::kOk) return status;
+    const uint64_t size = entry.regular ? entry.size : UINT64_MAX;
     std::unique_ptr<Lease> lease = Acquire(shared_, &status);
     if (!lease) return status;
     uint64_t handle = 0;
     afc_error_t error = afc_file_open(lease->get(), path.c_str(), AFC_FOPEN_RDONLY, &handle);
     if (error != AFC_E_SUCCESS) return Failure(shared_.get(), lease.get(), error);
     if (handle == 0) return TransportStatus::kFailed;
-    file->reset(new AfcFile(shared_, std::move(lease), handle));
+    file->reset(new AfcFile(shared_, std::move(lease), handle, size));
     return TransportStatus::kOk;
   }
 
