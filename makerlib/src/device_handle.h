@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "pod_device_service.h"
 
@@ -55,6 +56,38 @@ class CallScope {
  private:
   DeviceHandleBase* handle_;
 };
+
+// What a backend serves; the table's other slots (the library version,
+// importing and deleting, which the program never uses) answer "failed".
+struct DeviceOperations {
+  int (*IsConnected)(PodDevice* self);
+  int (*Init)(PodDevice* self, const char* work_directory);
+  plist_t (*GetInfo)(PodDevice* self);
+  int (*ExportFile)(PodDevice* self, const char* device_path, const char* local_path,
+                    PodExportCallback callback);
+  int (*ExportDirectory)(PodDevice* self, const char* device_path, const char* local_directory);
+  uint64_t (*GetFreeSpace)(PodDevice* self);
+};
+
+using ListOperation = plist_t (*)(PodDevice* self, unsigned int a, unsigned int b);
+constexpr size_t kListOperationCount = 11;
+
+// The whole table; lists[i] serves the i-th list operation in the order of
+// the table (music, playlists, movies, podcasts, TV shows, audiobooks,
+// voice memos, ringtones, photos, books, camera roll).
+PodDevice MakeDeviceTable(const DeviceOperations& operations,
+                          const ListOperation (&lists)[kListOperationCount]);
+
+// The table of a backend whose list operation i is List<i>.
+template <template <size_t> class List, size_t... kIndex>
+PodDevice MakeDeviceTable(const DeviceOperations& operations, std::index_sequence<kIndex...>) {
+  const ListOperation lists[kListOperationCount] = {&List<kIndex>::Call...};
+  return MakeDeviceTable(operations, lists);
+}
+template <template <size_t> class List>
+PodDevice MakeDeviceTable(const DeviceOperations& operations) {
+  return MakeDeviceTable<List>(operations, std::make_index_sequence<kListOperationCount>());
+}
 
 // Marks the handle freed; it goes now, or when its last running call ends.
 void ReleaseHandle(PodDevice* device);

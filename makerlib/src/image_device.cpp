@@ -223,9 +223,7 @@ int CopyFileReplacing(int in, uint64_t length, const std::string& folder,
   return fd;
 }
 
-// ---- unused slots ---------------------------------------------------------
-
-int GetLibraryVersion(PodDevice*) { return 0; }
+// ---- connection ------------------------------------------------------------
 
 int IsConnected(PodDevice* self) {
   try {
@@ -241,12 +239,6 @@ int IsConnected(PodDevice* self) {
     return 0;
   }
 }
-
-int ImportFile(PodDevice*, const char*, const char*, PodExportCallback) {
-  return POD_STATUS_FAILED;
-}
-
-int DeleteFile(PodDevice*, const char*) { return POD_STATUS_FAILED; }
 
 uint64_t GetFreeSpace(PodDevice*) { return 0; }
 
@@ -356,32 +348,14 @@ plist_t GetList(PodDevice* self, const char* key) {
       makerlib::ParseList);
 }
 
-using ListOperation = plist_t (*)(PodDevice*, unsigned int, unsigned int);
-
-// Each list operation with the key of its list in the description.
-struct ListSlot {
-  ListOperation PodDevice::*operation;
-  const char* key;
-};
-
-constexpr ListSlot kListSlots[] = {
-    {&PodDevice::GetMusicList, "Music"},
-    {&PodDevice::GetPlaylistList, "Playlists"},
-    {&PodDevice::GetMovieList, "Movies"},
-    {&PodDevice::GetPodcastList, "Podcasts"},
-    {&PodDevice::GetTVShowList, "TVShows"},
-    {&PodDevice::GetAudiobookList, "Audiobooks"},
-    {&PodDevice::GetVoiceMemoList, "VoiceMemos"},
-    {&PodDevice::GetRingtoneList, "Ringtones"},
-    {&PodDevice::GetPhotoList, "Photos"},
-    {&PodDevice::GetBookList, "Books"},
-    {&PodDevice::GetCameraRollList, "CameraRoll"},
-};
-constexpr size_t kListCount = sizeof kListSlots / sizeof kListSlots[0];
+// The description's key of each list, in the order of the operation table.
+constexpr const char* kListKeys[makerlib::kListOperationCount] = {
+    "Music", "Playlists", "Movies", "Podcasts", "TVShows", "Audiobooks",
+    "VoiceMemos", "Ringtones", "Photos", "Books", "CameraRoll"};
 
 template <size_t kIndex>
 plist_t GetListAt(PodDevice* self, unsigned int, unsigned int) {
-  return GetList(self, kListSlots[kIndex].key);
+  return GetList(self, kListKeys[kIndex]);
 }
 
 // ---- exports ----------------------------------------------------------------
@@ -553,24 +527,15 @@ int ExportDirectory(PodDevice* self, const char* device_path,
 
 // ---- service ----------------------------------------------------------------
 
-template <size_t... kIndex>
-PodDevice MakeDeviceTable(std::index_sequence<kIndex...>) {
-  PodDevice table = {};
-  table.GetLibraryVersion = GetLibraryVersion;
-  table.IsConnected = IsConnected;
-  table.Init = Init;
-  table.GetInfo = GetInfo;
-  table.ExportFile = ExportFile;
-  table.ImportFile = ImportFile;
-  table.ExportDirectory = ExportDirectory;
-  table.DeleteFile = DeleteFile;
-  table.GetFreeSpace = GetFreeSpace;
-  ((table.*kListSlots[kIndex].operation = &GetListAt<kIndex>), ...);
-  return table;
-}
+template <size_t kIndex>
+struct ListAt {
+  static plist_t Call(PodDevice* self, unsigned int a, unsigned int b) {
+    return GetListAt<kIndex>(self, a, b);
+  }
+};
 
-const PodDevice kDeviceTable =
-    MakeDeviceTable(std::make_index_sequence<kListCount>());
+const PodDevice kDeviceTable = makerlib::MakeDeviceTable<ListAt>(
+    {IsConnected, Init, GetInfo, ExportFile, ExportDirectory, GetFreeSpace});
 
 }  // namespace
 

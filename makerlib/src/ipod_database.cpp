@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "device_info.h"
+#include "media_records.h"
 
 namespace makerlib {
 
@@ -170,32 +171,6 @@ struct PlistFree {
 };
 using PlistHolder = std::unique_ptr<void, PlistFree>;
 
-struct Track {
-  std::string title, artist, album, genre, path;
-  uint64_t size = 0;
-  uint64_t time_ms = 0;
-};
-
-void SetString(plist_t dict, const char* key, const std::string& value) {
-  plist_dict_set_item(dict, key, plist_new_string(value.c_str()));
-}
-
-void SetUint(plist_t dict, const char* key, uint64_t value) {
-  plist_dict_set_item(dict, key, plist_new_uint(value));
-}
-
-plist_t MediaItem(const Track& track) {
-  plist_t item = plist_new_dict();
-  SetString(item, "title", track.title);
-  SetUint(item, "time", track.time_ms);
-  SetUint(item, "size", track.size);
-  SetString(item, "genre", track.genre);
-  SetString(item, "artist", track.artist);
-  SetString(item, "album", track.album);
-  SetString(item, "path", track.path);
-  return item;
-}
-
 plist_t MemoItem(const Track& track) {
   plist_t item = plist_new_dict();
   SetString(item, "name", track.title);
@@ -204,22 +179,6 @@ plist_t MemoItem(const Track& track) {
   SetUint(item, "size", track.size);
   SetString(item, "path", track.path);
   return item;
-}
-
-plist_t PictureItem(const std::string& path, const std::string& time, uint64_t size) {
-  plist_t item = plist_new_dict();
-  SetString(item, "path", path);
-  SetString(item, "time", time);
-  SetUint(item, "size", size);
-  return item;
-}
-
-plist_t FlatList(plist_t items) {
-  plist_t list = plist_new_dict();
-  const uint32_t count = plist_array_get_size(items);
-  plist_dict_set_item(list, "item", items);
-  SetUint(list, "number", count);
-  return list;
 }
 
 // Which list a track belongs in, by the bits of its media type. The first

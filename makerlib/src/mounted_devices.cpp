@@ -258,8 +258,6 @@ std::shared_ptr<const Served> Current(MountedHandle* handle) {
   return handle->served;
 }
 
-int GetLibraryVersion(PodDevice*) { return 0; }
-
 int IsConnected(PodDevice* self) {
   try {
     CallScope scope(self);
@@ -346,12 +344,6 @@ int ExportDirectory(PodDevice* self, const char* device_path, const char* local_
   }
 }
 
-// The program never writes to a device.
-int ImportFile(PodDevice*, const char*, const char*, PodExportCallback) {
-  return POD_STATUS_FAILED;
-}
-int DeleteFile(PodDevice*, const char*) { return POD_STATUS_FAILED; }
-
 uint64_t GetFreeSpace(PodDevice* self) {
   try {
     CallScope scope(self);
@@ -366,32 +358,15 @@ uint64_t GetFreeSpace(PodDevice* self) {
   }
 }
 
-PodDevice MakeTable() {
-  PodDevice table = {};
-  table.GetLibraryVersion = GetLibraryVersion;
-  table.IsConnected = IsConnected;
-  table.Init = Init;
-  table.GetInfo = GetInfo;
-  table.ExportFile = ExportFile;
-  table.ImportFile = ImportFile;
-  table.ExportDirectory = ExportDirectory;
-  table.DeleteFile = DeleteFile;
-  table.GetFreeSpace = GetFreeSpace;
-  table.GetMusicList = GetList<kMusicList>;
-  table.GetPlaylistList = GetList<kPlaylistList>;
-  table.GetMovieList = GetList<kMovieList>;
-  table.GetPodcastList = GetList<kPodcastList>;
-  table.GetTVShowList = GetList<kTVShowList>;
-  table.GetAudiobookList = GetList<kAudiobookList>;
-  table.GetVoiceMemoList = GetList<kVoiceMemoList>;
-  table.GetRingtoneList = GetList<kRingtoneList>;
-  table.GetPhotoList = GetList<kPhotoList>;
-  table.GetBookList = GetList<kBookList>;
-  table.GetCameraRollList = GetList<kCameraRollList>;
-  return table;
-}
+template <size_t kIndex>
+struct ListAt {
+  static plist_t Call(PodDevice* self, unsigned int a, unsigned int b) {
+    return GetList<static_cast<MediaListKind>(kIndex)>(self, a, b);
+  }
+};
 
-const PodDevice kMountedTable = MakeTable();
+const PodDevice kMountedTable = MakeDeviceTable<ListAt>(
+    {IsConnected, Init, GetInfo, ExportFile, ExportDirectory, GetFreeSpace});
 
 }  // namespace
 

@@ -12,6 +12,39 @@
 
 namespace makerlib {
 
+namespace {
+
+int GetLibraryVersion(PodDevice*) { return 0; }
+// The program never writes to a device.
+int ImportFile(PodDevice*, const char*, const char*, PodExportCallback) {
+  return POD_STATUS_FAILED;
+}
+int DeleteFile(PodDevice*, const char*) { return POD_STATUS_FAILED; }
+
+constexpr ListOperation PodDevice::*kListSlots[kListOperationCount] = {
+    &PodDevice::GetMusicList,     &PodDevice::GetPlaylistList, &PodDevice::GetMovieList,
+    &PodDevice::GetPodcastList,   &PodDevice::GetTVShowList,   &PodDevice::GetAudiobookList,
+    &PodDevice::GetVoiceMemoList, &PodDevice::GetRingtoneList, &PodDevice::GetPhotoList,
+    &PodDevice::GetBookList,      &PodDevice::GetCameraRollList};
+
+}  // namespace
+
+PodDevice MakeDeviceTable(const DeviceOperations& operations,
+                          const ListOperation (&lists)[kListOperationCount]) {
+  PodDevice table = {};
+  table.GetLibraryVersion = GetLibraryVersion;
+  table.IsConnected = operations.IsConnected;
+  table.Init = operations.Init;
+  table.GetInfo = operations.GetInfo;
+  table.ExportFile = operations.ExportFile;
+  table.ImportFile = ImportFile;
+  table.ExportDirectory = operations.ExportDirectory;
+  table.DeleteFile = DeleteFile;
+  table.GetFreeSpace = operations.GetFreeSpace;
+  for (size_t i = 0; i < kListOperationCount; ++i) table.*kListSlots[i] = lists[i];
+  return table;
+}
+
 void ReleaseHandle(PodDevice* device) {
   if (device == nullptr) return;
   DeviceHandleBase* handle = HandleBaseOf(device);

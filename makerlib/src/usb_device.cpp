@@ -53,8 +53,6 @@ bool UsableDirectory(const char* path) {
   return stat(path, &st) == 0 && S_ISDIR(st.st_mode) && access(path, W_OK | X_OK) == 0;
 }
 
-int GetLibraryVersion(PodDevice*) { return 0; }
-
 int IsConnected(PodDevice* self) {
   try {
     CallScope scope(self);
@@ -152,12 +150,6 @@ int ExportDirectory(PodDevice* self, const char* device_path, const char* local_
   }
 }
 
-// The program never writes to a device.
-int ImportFile(PodDevice*, const char*, const char*, PodExportCallback) {
-  return POD_STATUS_FAILED;
-}
-int DeleteFile(PodDevice*, const char*) { return POD_STATUS_FAILED; }
-
 uint64_t GetFreeSpace(PodDevice* self) {
   try {
     CallScope scope(self);
@@ -169,32 +161,15 @@ uint64_t GetFreeSpace(PodDevice* self) {
   }
 }
 
-PodDevice MakeTable() {
-  PodDevice table = {};
-  table.GetLibraryVersion = GetLibraryVersion;
-  table.IsConnected = IsConnected;
-  table.Init = Init;
-  table.GetInfo = GetInfo;
-  table.ExportFile = ExportFile;
-  table.ImportFile = ImportFile;
-  table.ExportDirectory = ExportDirectory;
-  table.DeleteFile = DeleteFile;
-  table.GetFreeSpace = GetFreeSpace;
-  table.GetMusicList = GetList<kMusicList>;
-  table.GetPlaylistList = GetList<kPlaylistList>;
-  table.GetMovieList = GetList<kMovieList>;
-  table.GetPodcastList = GetList<kPodcastList>;
-  table.GetTVShowList = GetList<kTVShowList>;
-  table.GetAudiobookList = GetList<kAudiobookList>;
-  table.GetVoiceMemoList = GetList<kVoiceMemoList>;
-  table.GetRingtoneList = GetList<kRingtoneList>;
-  table.GetPhotoList = GetList<kPhotoList>;
-  table.GetBookList = GetList<kBookList>;
-  table.GetCameraRollList = GetList<kCameraRollList>;
-  return table;
-}
+template <size_t kIndex>
+struct ListAt {
+  static plist_t Call(PodDevice* self, unsigned int a, unsigned int b) {
+    return GetList<static_cast<MediaListKind>(kIndex)>(self, a, b);
+  }
+};
 
-const PodDevice kUsbTable = MakeTable();
+const PodDevice kUsbTable = MakeDeviceTable<ListAt>(
+    {IsConnected, Init, GetInfo, ExportFile, ExportDirectory, GetFreeSpace});
 
 }  // namespace
 

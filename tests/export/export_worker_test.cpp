@@ -30,6 +30,7 @@
 #include "export/tool_bar.h"
 #include "screen_capture.h"
 #include "settings/option_data.h"
+#include "export_folders.h"
 #include "main_window.h"
 #include "test_support.h"
 #include "window/device_content_view.h"
@@ -145,11 +146,7 @@ class ExportTest : public ::testing::Test {
     DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) + "/Themes/face.xml");
     root_ = testsupport::MakeTempDir("export");
     out_ = root_ + "/out";
-    saved_ = OptionData::data_;
-    OptionData::data_.select_folder = false;
-    OptionData::data_.show_finished = true;
-    for (const CategoryInfo& category : kCategories)
-      OptionData::data_.*category.folder = wxString::FromUTF8(out_) + category.default_folder;
+    saved_ = testsupport::ExportIntoFolder(out_);
     g_messages.clear();
     g_opened.clear();
     g_answer = wxYES;

@@ -18,6 +18,7 @@
 #include "export/do_export_device_file.h"
 #include "export/tool_bar.h"
 #include "ipod_fixture.h"
+#include "export_folders.h"
 #include "main_window.h"
 #include "screen_capture.h"
 #include "settings/option_data.h"
@@ -39,11 +40,7 @@ class MountedIpodWindowTest : public ::testing::Test {
     DomainFace::LoadFace(wxString::FromUTF8(testsupport::BuildRoot()) + "/Themes/face.xml");
     root_ = testsupport::MakeTempDir("mounted-ipod");
     out_ = root_ + "/out";
-    saved_ = OptionData::data_;
-    OptionData::data_.select_folder = false;
-    OptionData::data_.show_finished = true;
-    for (const CategoryInfo& category : kCategories)
-      OptionData::data_.*category.folder = wxString::FromUTF8(out_) + category.default_folder;
+    saved_ = testsupport::ExportIntoFolder(out_);
     ToolBar::message_box_ = [](const wxString&, long) { return static_cast<int>(wxNO); };
     ToolBar::open_folder_ = [](const wxString&) {};
   }

@@ -27,6 +27,7 @@
 #include "phone_fixture.h"
 #include "pod_device_service.h"
 #include "sim_device.h"
+#include "watchdog.h"
 
 namespace {
 
@@ -37,32 +38,7 @@ using testsupport::TempFolder;
 constexpr uint64_t kMiB = 1u << 20;
 constexpr const char kNoUsbmuxd[] = "UNIX:/nonexistent/usbmuxd";
 
-// A hang is a failure, not a blocked test run.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds)
-      : thread_([this, seconds] {
-          std::unique_lock<std::mutex> lock(mutex_);
-          if (!done_cv_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
-            fprintf(stderr, "test still running after %d s: hung\n", seconds);
-            abort();
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
-    done_cv_.notify_all();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable done_cv_;
-  bool done_ = false;
-  std::thread thread_;
-};
+using testsupport::Watchdog;
 
 // ---- plists and files ----------------------------------------------------------
 

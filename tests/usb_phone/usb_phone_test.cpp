@@ -19,6 +19,7 @@
 #include "device/device_record.h"
 #include "export/do_export_device_file.h"
 #include "export/tool_bar.h"
+#include "export_folders.h"
 #include "main_window.h"
 #include "phone_fixture.h"
 #include "settings/option_data.h"
@@ -54,11 +55,7 @@ class UsbPhoneTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(testsupport::WritePhone(root_ + "/partition", {}, &phone_, &error)) << error;
     out_ = root_ + "/out";
-    saved_ = OptionData::data_;
-    OptionData::data_.select_folder = false;
-    OptionData::data_.show_finished = true;
-    for (const CategoryInfo& category : kCategories)
-      OptionData::data_.*category.folder = wxString::FromUTF8(out_) + category.default_folder;
+    saved_ = testsupport::ExportIntoFolder(out_);
   }
 
   void TearDown() override {
