@@ -74,7 +74,6 @@ struct Served {
 struct DeviceState {
   // Fixed when the handle is created.
   const std::atomic<bool>* freed = nullptr;  // the handle's
-  bool bound = false;
   std::string folder;  // real path of the image folder
   std::string identifier;
   bool path_type = false;  // served straight from the image, without Init
@@ -125,7 +124,7 @@ std::shared_ptr<const Served> Load(const DeviceState& state,
 // changed in place since it was read is read again.
 std::shared_ptr<const Served> CurrentLocked(DeviceState* state) {
   if (state->served == nullptr) {
-    if (!state->bound || !state->path_type) return nullptr;
+    if (!state->path_type) return nullptr;
     state->served = Load(*state, state->folder + "/device.plist", false);
     return state->served;
   }
@@ -229,7 +228,7 @@ int IsConnected(PodDevice* self) {
   try {
     CallScope scope(self);
     DeviceState* state = StateOf(scope);
-    if (state == nullptr || !state->bound) return 0;
+    if (state == nullptr) return 0;
     ImageSettings current;
     return makerlib::LookupImage(state->folder, &current) &&
                    current.identifier == state->identifier
@@ -254,7 +253,6 @@ int Init(PodDevice* self, const char* work_directory) {
       std::lock_guard<std::mutex> lock(state->data_mutex);
       state->served.reset();
     }
-    if (!state->bound) return POD_STATUS_NO_DEVICE;
     Fd image(open((state->folder + "/device.plist").c_str(), O_RDONLY | O_CLOEXEC));
     auto copy = std::make_shared<Served>();
     struct stat image_identity;
@@ -570,7 +568,6 @@ PodDevice* CreateImageDevice(const char* value) {
     free(real);
     state->identifier = settings.identifier;
     state->path_type = settings.connection_type == "path";
-    state->bound = true;
     return &handle->table;
   }
   return nullptr;

@@ -164,23 +164,6 @@ std::string NormalGuid(std::string text) {
 
 // ---- records --------------------------------------------------------------------
 
-struct PlistFree {
-  void operator()(plist_t node) const {
-    if (node != nullptr) plist_free(node);
-  }
-};
-using PlistHolder = std::unique_ptr<void, PlistFree>;
-
-plist_t MemoItem(const Track& track) {
-  plist_t item = plist_new_dict();
-  SetString(item, "name", track.title);
-  SetString(item, "title", track.title);
-  SetUint(item, "time", track.time_ms);
-  SetUint(item, "size", track.size);
-  SetString(item, "path", track.path);
-  return item;
-}
-
 // Which list a track belongs in, by the bits of its media type. The first
 // rule that matches wins: a video podcast is a podcast, a music video that
 // is also a TV show a TV show, and music videos and rentals, which have no
@@ -391,7 +374,7 @@ std::unique_ptr<IpodLibrary> IpodLibrary::Read(const std::string& mount_point,
     record.size = track->size;
     record.time_ms = track->tracklen > 0 ? static_cast<uint64_t>(track->tracklen) : 0;
     plist_array_append_item(items[kind].get(),
-                            kind == kVoiceMemoList ? MemoItem(record) : MediaItem(record));
+                            kind == kVoiceMemoList ? MemoItem(record.title, record) : MediaItem(record));
     listed.emplace(track, std::move(record));
   }
   for (MediaListKind kind : {kMusicList, kMovieList, kPodcastList, kTVShowList, kAudiobookList,

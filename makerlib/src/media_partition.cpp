@@ -140,15 +140,6 @@ std::string LocalDateText(int64_t seconds) {
   return text;
 }
 
-// ---- records -------------------------------------------------------------------
-
-struct PlistFree {
-  void operator()(plist_t node) const {
-    if (node != nullptr) plist_free(node);
-  }
-};
-using PlistHolder = std::unique_ptr<void, PlistFree>;
-
 // ---- property lists from the device ---------------------------------------------
 
 constexpr uint64_t kMaxPlistBytes = 32u << 20;
@@ -1093,14 +1084,12 @@ plist_t PartitionReader::VoiceMemos() {
     std::string label;
     ReadMemo(path, &time_ms, &label);
     if (gone()) return nullptr;
-    const std::string title = DisplayText(Stem(name));
-    plist_t item = plist_new_dict();
-    SetString(item, "name", label.empty() ? title : label);
-    SetString(item, "title", title);
-    SetUint(item, "time", time_ms);
-    SetUint(item, "size", entry.size);
-    SetString(item, "path", path);
-    plist_array_append_item(items.get(), item);
+    Track memo;
+    memo.title = DisplayText(Stem(name));
+    memo.time_ms = time_ms;
+    memo.size = entry.size;
+    memo.path = path;
+    plist_array_append_item(items.get(), MemoItem(label.empty() ? memo.title : label, memo));
   }
   return FlatList(items.release());
 }

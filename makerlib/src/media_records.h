@@ -5,6 +5,7 @@
 #include <plist/plist.h>
 #include <stdint.h>
 
+#include <memory>
 #include <string>
 
 namespace makerlib {
@@ -43,6 +44,17 @@ inline plist_t PictureItem(const std::string& path, const std::string& time, uin
   return item;
 }
 
+// A voice memo: its display name, and its title (the file's name).
+inline plist_t MemoItem(const std::string& name, const Track& track) {
+  plist_t item = plist_new_dict();
+  SetString(item, "name", name);
+  SetString(item, "title", track.title);
+  SetUint(item, "time", track.time_ms);
+  SetUint(item, "size", track.size);
+  SetString(item, "path", track.path);
+  return item;
+}
+
 // {"item": items, "number": count}; takes items.
 inline plist_t FlatList(plist_t items) {
   plist_t list = plist_new_dict();
@@ -61,6 +73,14 @@ inline plist_t Group(const char* name_key, const std::string& name, plist_t item
   plist_dict_set_item(group, "item", items);
   return group;
 }
+
+struct PlistFree {
+  void operator()(plist_t node) const {
+    if (node != nullptr) plist_free(node);
+  }
+};
+// Owns a node until it is released into a list.
+using PlistHolder = std::unique_ptr<void, PlistFree>;
 
 }  // namespace makerlib
 

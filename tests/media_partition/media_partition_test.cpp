@@ -14,6 +14,7 @@
 #include <set>
 
 #include "phone_fixture.h"
+#include "plist_read.h"
 #include "posix_transport.h"
 
 namespace testsupport {
@@ -61,6 +62,9 @@ using testsupport::PhoneOptions;
 using testsupport::PhonePicture;
 using testsupport::PhoneTrack;
 using testsupport::TempFolder;
+using testsupport::Keys;
+using testsupport::Num;
+using testsupport::Str;
 using testsupport::WriteBytes;
 
 // ---- reading the records back -------------------------------------------------
@@ -72,40 +76,6 @@ std::string DateText(int64_t seconds) {  // the tests run in UTC
   char text[32];
   strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
   return text;
-}
-
-std::set<std::string> Keys(plist_t dict) {
-  std::set<std::string> keys;
-  plist_dict_iter it = nullptr;
-  plist_dict_new_iter(dict, &it);
-  for (;;) {
-    char* key = nullptr;
-    plist_t value = nullptr;
-    plist_dict_next_item(dict, it, &key, &value);
-    if (key == nullptr) break;
-    keys.insert(key);
-    free(key);
-  }
-  free(it);
-  return keys;
-}
-
-std::string Str(plist_t dict, const char* key) {
-  plist_t node = plist_dict_get_item(dict, key);
-  EXPECT_TRUE(node != nullptr && plist_get_node_type(node) == PLIST_STRING) << key;
-  char* value = nullptr;
-  if (node != nullptr) plist_get_string_val(node, &value);
-  std::string out = value != nullptr ? value : "";
-  free(value);
-  return out;
-}
-
-uint64_t Num(plist_t dict, const char* key) {
-  plist_t node = plist_dict_get_item(dict, key);
-  EXPECT_TRUE(node != nullptr && plist_get_node_type(node) == PLIST_UINT) << key;
-  uint64_t value = 0;
-  if (node != nullptr) plist_get_uint_val(node, &value);
-  return value;
 }
 
 // The items of a flat list, checked for its shape.

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -25,6 +26,7 @@
 #include <plist/plist.h>
 
 #include "phone_fixture.h"
+#include "plist_read.h"
 #include "pod_device_service.h"
 #include "sim_device.h"
 #include "watchdog.h"
@@ -38,6 +40,9 @@ using testsupport::TempFolder;
 constexpr uint64_t kMiB = 1u << 20;
 constexpr const char kNoUsbmuxd[] = "UNIX:/nonexistent/usbmuxd";
 
+using testsupport::Keys;
+using testsupport::Num;
+using testsupport::Str;
 using testsupport::Watchdog;
 
 // ---- plists and files ----------------------------------------------------------
@@ -46,41 +51,6 @@ struct PlistFree {
   void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
 };
 using Plist = std::unique_ptr<void, PlistFree>;
-
-std::string Str(plist_t dict, const char* key) {
-  plist_t node = dict != nullptr ? plist_dict_get_item(dict, key) : nullptr;
-  if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return "<no " + std::string(key) + ">";
-  char* value = nullptr;
-  plist_get_string_val(node, &value);
-  std::string out = value != nullptr ? value : "";
-  free(value);
-  return out;
-}
-
-uint64_t Num(plist_t dict, const char* key) {
-  plist_t node = dict != nullptr ? plist_dict_get_item(dict, key) : nullptr;
-  EXPECT_TRUE(node != nullptr && plist_get_node_type(node) == PLIST_UINT) << key;
-  uint64_t value = 0;
-  if (node != nullptr && plist_get_node_type(node) == PLIST_UINT) plist_get_uint_val(node, &value);
-  return value;
-}
-
-std::vector<std::string> Keys(plist_t dict) {
-  std::vector<std::string> keys;
-  plist_dict_iter it = nullptr;
-  plist_dict_new_iter(dict, &it);
-  for (;;) {
-    char* key = nullptr;
-    plist_t value = nullptr;
-    plist_dict_next_item(dict, it, &key, &value);
-    if (key == nullptr) break;
-    keys.push_back(key);
-    free(key);
-  }
-  free(it);
-  std::sort(keys.begin(), keys.end());
-  return keys;
-}
 
 std::vector<plist_t> Items(plist_t array) {
   std::vector<plist_t> out;
@@ -348,7 +318,7 @@ std::vector<std::pair<std::string, std::string>> Entries(plist_t list) {
   std::vector<std::pair<std::string, std::string>> out;
   EXPECT_TRUE(list != nullptr && plist_get_node_type(list) == PLIST_ARRAY);
   for (plist_t entry : Items(list)) {
-    EXPECT_EQ((std::vector<std::string>{"type", "value"}), Keys(entry));
+    EXPECT_EQ((std::set<std::string>{"type", "value"}), Keys(entry));
     out.push_back({Str(entry, "type"), Str(entry, "value")});
   }
   return out;
@@ -490,8 +460,8 @@ TEST_F(UsbDeviceTest, InformationNamesThePhoneAndItsKind) {
     ASSERT_NE(nullptr, device);
     Plist info(device->GetInfo(device));
     ASSERT_NE(nullptr, info);
-    EXPECT_EQ((std::vector<std::string>{"Audio", "Available", "Catacity", "DeviceName", "Others",
-                                        "Photos", "SerialNumber", "Type", "Version", "Video"}),
+    EXPECT_EQ((std::set<std::string>{"Audio", "Available", "Catacity", "DeviceName", "Others",
+                                     "Photos", "SerialNumber", "Type", "Version", "Video"}),
               Keys(info.get()));
     EXPECT_EQ(options.device_name, Str(info.get(), "DeviceName"));
     EXPECT_EQ(c.product_type, Str(info.get(), "Type"));
